@@ -1,0 +1,25 @@
+// The process-wide current language and the dictionary keyed by Polish text.
+// Thread safety: all functions may be called from any thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+enum ELanguage { LANG_PL = 0, LANG_EN = 1, LANG_RU = 2, LANG_IT = 3, LANG_DE = 4 };
+constexpr int kLanguageCount = 5;
+
+int currentLanguage();
+// Stores any number; an invalid one makes translate() return Polish and
+// CMultiLangText::checkLang() throw.
+void setCurrentLanguage(int language);
+
+// "pl_PL.UTF-8" → 0, "ru" → 2, "it_IT" → 3, "de_AT" → 4, anything else → 1.
+int languageFromLocale(std::string_view locale);
+// The user's locale from LC_ALL, LC_MESSAGES or LANG, as languageFromLocale.
+int languageFromEnvironment();
+// Two-letter code of a language ("pl", "en", ...), empty for an invalid one.
+std::string_view languageCode(int language);
+
+// The text in the current language; the Polish text itself for Polish, for a
+// text the dictionary lacks and for an invalid language. Never fails.
+std::string translate(std::string_view polish);
