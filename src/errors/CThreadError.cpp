@@ -1,7 +1,6 @@
 #include "errors/CThreadError.h"
 
-CThreadError::CThreadError(std::int32_t code, std::string text, std::int32_t line,
-                           std::string file)
+CThreadError::CThreadError(std::int32_t code, std::string text, std::int32_t line, std::string file)
     : IError(code, std::move(text), line, std::move(file))
 {
     initMessages();

@@ -18,8 +18,7 @@ IError::IError(std::int32_t code, std::string text, std::int32_t line, std::stri
 
 IError::IError(std::int32_t code, std::string text, IError* cause, std::int32_t line,
                std::string file)
-    : m_cause(cause), m_code(code), m_line(line), m_text(std::move(text)),
-      m_file(std::move(file))
+    : m_cause(cause), m_code(code), m_line(line), m_text(std::move(text)), m_file(std::move(file))
 {
     initMessages();
 }

@@ -13,8 +13,7 @@ public:
     IError();
     explicit IError(IError* cause);
     IError(std::int32_t code, std::string text, std::int32_t line, std::string file);
-    IError(std::int32_t code, std::string text, IError* cause, std::int32_t line,
-           std::string file);
+    IError(std::int32_t code, std::string text, IError* cause, std::int32_t line, std::string file);
     IError(const IError&) = delete;
     IError& operator=(const IError&) = delete;
     virtual ~IError();
@@ -63,9 +62,8 @@ public:
     {
         throw static_cast<IError*>(new E(code, text, line, file));
     }
-    [[noreturn]] virtual void throwError(std::int32_t code, const std::string& text,
-                                         IError* cause, std::int32_t line,
-                                         const std::string& file) const
+    [[noreturn]] virtual void throwError(std::int32_t code, const std::string& text, IError* cause,
+                                         std::int32_t line, const std::string& file) const
     {
         throw static_cast<IError*>(new E(code, text, cause, line, file));
     }

@@ -22,8 +22,7 @@ void CSemaphore::up(std::int32_t count)
     {
         std::lock_guard lock(m_mutex);
         if (count < 0 || m_count + count > kMaxCount)
-            throwThreadError(CThreadError::errThreadLib, "CSemaphore::up()", 344,
-                             kThreadLibFile);
+            throwThreadError(CThreadError::errThreadLib, "CSemaphore::up()", 344, kThreadLibFile);
         m_count += count;
     }
     m_cv.notify_all();
