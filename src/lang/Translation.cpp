@@ -1,47 +1,104 @@
-// Placeholder until the dictionary lands: Polish only.
 #include "lang/Translation.h"
 
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
+#include <mutex>
+
+#include "lang/CTranslationDict.h"
+#include "lang/TextTable.h"
 
 namespace {
+
+// Both are constant-initialised, so the error classes may translate from the
+// constructors of static objects in any order.
 std::atomic<int> g_language{LANG_PL};
+std::once_flag g_languageTaken;
+
+void takeUserLanguage()
+{
+    std::call_once(g_languageTaken, [] { g_language.store(languageFromEnvironment()); });
 }
+
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 int currentLanguage()
 {
+    takeUserLanguage();
     return g_language.load();
 }
 
 void setCurrentLanguage(int language)
 {
+    // Taken first so that a later first use cannot overwrite the choice.
+    takeUserLanguage();
     g_language.store(language);
 }
 
 int languageFromLocale(std::string_view locale)
 {
-    auto code = locale.substr(0, 2);
-    if (code == "pl")
-        return LANG_PL;
-    if (code == "ru")
-        return LANG_RU;
-    if (code == "it")
-        return LANG_IT;
-    if (code == "de")
-        return LANG_DE;
+    // language[_territory][.codeset][@modifier]; "pl-PL" is seen in the wild too.
+    auto code = locale.substr(0, locale.find_first_of("_.@-"));
+    for (int language = 0; language < kLanguageCount; ++language) {
+        if (sameLetters(code, languageCode(language)))
+            return language;
+    }
     return LANG_EN;
 }
 
 int languageFromEnvironment()
 {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return languageFromLocale(value);
+    }
     return LANG_EN;
 }
 
-std::string_view languageCode(int)
+std::string_view languageCode(int language)
 {
-    return {};
+    static constexpr std::string_view codes[] = {"pl", "en", "ru", "it", "de"};
+    if (language < 0 || language >= kLanguageCount)
+        return {};
+    return codes[language];
+}
+
+const CTranslationDict& translationDictionary()
+{
+    static const CTranslationDict dict = [] {
+        CTranslationDict built;
+        for (const auto& row : textTable().rows) {
+            if (row.table == kDictTable) {
+                const auto& t = row.texts;
+                built.add(t[LANG_PL], t[LANG_EN], t[LANG_RU], t[LANG_IT], t[LANG_DE]);
+            }
+        }
+        return built;
+    }();
+    return dict;
+}
+
+std::string translateTo(std::string_view polish, int language)
+{
+    if (language <= LANG_PL || language >= kLanguageCount)
+        return std::string(polish);
+    const std::string* text = translationDictionary().find(polish, language);
+    return text != nullptr ? *text : std::string(polish);
 }
 
 std::string translate(std::string_view polish)
 {
-    return std::string(polish);
+    return translateTo(polish, currentLanguage());
 }

@@ -5,9 +5,13 @@
 #include <string>
 #include <string_view>
 
+class CTranslationDict;
+
 enum ELanguage { LANG_PL = 0, LANG_EN = 1, LANG_RU = 2, LANG_IT = 3, LANG_DE = 4 };
 constexpr int kLanguageCount = 5;
 
+// Starts as the user's language (languageFromEnvironment), taken on first use
+// of either function, so it is safe from static constructors as well.
 int currentLanguage();
 // Stores any number; an invalid one makes translate() return Polish and
 // CMultiLangText::checkLang() throw.
@@ -23,3 +27,8 @@ std::string_view languageCode(int language);
 // The text in the current language; the Polish text itself for Polish, for a
 // text the dictionary lacks and for an invalid language. Never fails.
 std::string translate(std::string_view polish);
+// The same for a given language, whatever the current one.
+std::string translateTo(std::string_view polish, int language);
+
+// The dictionary of the compiled-in text table, built on first use.
+const CTranslationDict& translationDictionary();
