@@ -1,0 +1,232 @@
+#include "data/CSettingsFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "data/SettingsKeys.h"
+
+namespace {
+
+std::string systemError()
+{
+    return std::strerror(errno);
+}
+
+} // namespace
+
+CSettingsFile::~CSettingsFile()
+{
+    close();
+}
+
+bool CSettingsFile::fail(const std::string& why)
+{
+    m_error = why;
+    return false;
+}
+
+bool CSettingsFile::open(const std::string& path, bool forWriting)
+{
+    close();
+    m_error.clear();
+    if (path.empty()) {
+        return fail("empty path");
+    }
+    return forWriting ? openForWriting(path) : openForReading(path);
+}
+
+bool CSettingsFile::openForReading(const std::string& path)
+{
+    // Non-blocking open and a type check first: a FIFO or a device named by
+    // mistake must fail at once, not hang the loader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(systemError());
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail("not a regular file");
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        const std::string why = systemError();
+        ::close(fd);
+        return fail(why);
+    }
+    std::string data;
+    char chunk[8192];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.append(chunk, got);
+        if (data.size() > MAX_FILE) {
+            std::fclose(file);
+            return fail("file too large");
+        }
+    }
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) {
+        return fail("read error");
+    }
+
+    // Editors on Windows like to put a byte-order mark in front.
+    std::string_view rest(data);
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
+        rest.remove_prefix(3);
+    }
+    std::vector<std::pair<std::string, std::string>> entries;
+    while (!rest.empty()) {
+        const std::size_t lf = rest.find('\n');
+        std::string_view line = rest.substr(0, lf);
+        rest.remove_prefix(lf == std::string_view::npos ? rest.size() : lf + 1);
+        // Only a line end is taken off: the last line may have none.
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.size() > MAX_LINE) {
+            return fail("line too long");
+        }
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string_view::npos) {
+            entries.emplace_back(std::string(line.substr(0, tab)),
+                                 std::string(line.substr(tab + 1)));
+        }
+    }
+    m_entries = std::move(entries);
+    m_path = path;
+    return true;
+}
+
+bool CSettingsFile::openForWriting(const std::string& path)
+{
+    // A unique name beside the target, so the final rename stays on one file
+    // system and two saves never share a temporary file.
+    static std::atomic<unsigned> counter{0};
+    int fd = -1;
+    std::string temp;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return fail(systemError());
+        }
+    }
+    if (fd < 0) {
+        return fail(systemError());
+    }
+    // Replacing a file keeps its permissions.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+    m_file = ::fdopen(fd, "wb");
+    if (m_file == nullptr) {
+        const std::string why = systemError();
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return fail(why);
+    }
+    m_tempPath = temp;
+    m_path = path;
+    m_writeFailed = false;
+    return true;
+}
+
+bool CSettingsFile::commit()
+{
+    if (m_file == nullptr) {
+        return fail("not open for writing");
+    }
+    bool ok = !m_writeFailed;
+    std::string why = m_error.empty() ? "write error" : m_error;
+    if (ok &&
+        (std::fflush(m_file) != 0 || std::ferror(m_file) != 0 || ::fsync(::fileno(m_file)) != 0)) {
+        ok = false;
+        why = systemError();
+    }
+    if (std::fclose(m_file) != 0 && ok) {
+        ok = false;
+        why = systemError();
+    }
+    m_file = nullptr;
+    if (ok && std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+        ok = false;
+        why = systemError();
+    }
+    if (!ok) {
+        ::unlink(m_tempPath.c_str());
+    }
+    m_tempPath.clear();
+    m_path.clear();
+    return ok ? true : fail(why);
+}
+
+void CSettingsFile::close()
+{
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+    m_entries.clear();
+    m_path.clear();
+}
+
+bool CSettingsFile::writeLine(std::string_view key, std::string_view value)
+{
+    if (m_file == nullptr) {
+        return fail("not open for writing");
+    }
+    const bool breaksFormat = key.empty() ||
+                              key.find_first_of("\t\r\n") != std::string_view::npos ||
+                              value.find_first_of("\r\n") != std::string_view::npos;
+    if (breaksFormat) {
+        m_writeFailed = true;
+        return fail("value breaks the line format");
+    }
+    // CR LF on every platform: the files travel between workshops' PCs.
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line.append(key).append(1, '\t').append(value).append("\r\n");
+    if (std::fwrite(line.data(), 1, line.size(), m_file) != line.size()) {
+        m_writeFailed = true;
+        return fail(systemError());
+    }
+    return true;
+}
+
+bool CSettingsFile::writeNumber(std::string_view key, double value)
+{
+    return writeLine(key, formatSettingsNumber(value));
+}
+
+bool CSettingsFile::writeText(std::string_view key, std::string_view text)
+{
+    return writeLine(key, text);
+}
+
+bool CSettingsFile::readText(std::string_view key, std::string& text) const
+{
+    for (const auto& [name, value] : m_entries) {
+        if (name == key) {
+            text = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CSettingsFile::readNumber(std::string_view key, double& value) const
+{
+    std::string text;
+    return readText(key, text) && parseSettingsNumber(text, value);
+}

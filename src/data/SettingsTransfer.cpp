@@ -1,0 +1,66 @@
+#include "data/SettingsTransfer.h"
+
+#include "data/CSettings.h"
+#include "data/SettingsFileIO.h"
+#include "lang/Translation.h"
+#include "link/CGasDevice.h"
+
+namespace {
+
+STransferOutcome failed(ETransferResult result, const char* polish)
+{
+    return {result, translate(polish)};
+}
+
+STransferOutcome notLinked()
+{
+    return failed(ETransferResult::NotLinked, "Nie można nawiązać komunikacji z urządzeniem LPG");
+}
+
+} // namespace
+
+STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path, std::time_t now)
+{
+    device.m_timeStamp = settingsTimeStamp(now);
+    std::string error;
+    if (!saveSettingsFile(path, device, &error))
+        return {ETransferResult::FileRefused, error};
+    return {};
+}
+
+STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path)
+{
+    CSettings loaded = device;
+    std::string error;
+    if (!loadSettingsFile(path, loaded, &error))
+        return {ETransferResult::FileRefused, error};
+    // Checked only after the file: a bad file is the first thing to report.
+    if (!device.isConnected())
+        return notLinked();
+    copyWritableSettings(loaded, device);
+    return writeWholeBlock(device);
+}
+
+STransferOutcome restoreFactorySettings(CGasDevice& device)
+{
+    if (!device.isConnected())
+        return notLinked();
+    CSettings fresh;
+    fresh.m_devInfo = device.m_devInfo;
+    static_cast<CSettings&>(device) = fresh;
+    return writeWholeBlock(device);
+}
+
+STransferOutcome writeWholeBlock(CGasDevice& device)
+{
+    constexpr const char* kWriteFailed = "Nie powiodło się wpisanie ustawień do urządzenia!";
+    if (!device.writeSettings())
+        return failed(ETransferResult::WriteFailed, kWriteFailed);
+    if (!device.writeSetupTable())
+        return failed(ETransferResult::WriteFailed, kWriteFailed);
+    if (!device.writeMountData())
+        return failed(ETransferResult::WriteFailed, kWriteFailed);
+    if (!device.clearErrors())
+        return failed(ETransferResult::ResetFailed, "Nie powiodło się zresetowanie urządzenia!");
+    return {};
+}
