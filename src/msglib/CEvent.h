@@ -3,6 +3,7 @@
 // Thread safety: shared between threads.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -18,6 +19,13 @@ public:
     void wait(std::uint32_t limitMs);
     // Waits without a limit.
     void wait();
+
+    // Pulses so far. A waiter that reads this before it lets go of its own lock
+    // and then calls waitAfter() cannot miss a pulse that comes in between.
+    std::uint64_t pulses();
+    // Returns true once a pulse after `seen` has come, false when the limit ran out.
+    bool waitAfter(std::uint64_t seen, std::chrono::milliseconds limit);
+    void waitAfter(std::uint64_t seen);
 
 private:
     std::mutex m_mutex;

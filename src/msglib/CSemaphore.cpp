@@ -19,12 +19,11 @@ void CSemaphore::down()
 
 void CSemaphore::up(std::int32_t count)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (count < 0 || m_count + count > kMaxCount)
-            throwThreadError(CThreadError::errThreadLib, "CSemaphore::up()", 344, kThreadLibFile);
-        m_count += count;
-    }
+    // Notified under the lock, so that a woken thread may destroy the semaphore.
+    std::lock_guard lock(m_mutex);
+    if (count < 0 || m_count + count > kMaxCount)
+        throwThreadError(CThreadError::errThreadLib, "CSemaphore::up()", 344, kThreadLibFile);
+    m_count += count;
     m_cv.notify_all();
 }
 

@@ -1,0 +1,10 @@
+#include "msglib/CRecycleThread.h"
+
+#include "msglib/CThreadManager.h"
+
+CRecycleThread::CRecycleThread() : CSemThread(&recycleEntry) {}
+
+void CRecycleThread::run()
+{
+    manager()->reclaim();
+}
