@@ -1,6 +1,7 @@
 #include "link/CPortList.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,8 @@ std::vector<std::string>& userList()
     static std::vector<std::string> list;
     return list;
 }
+
+std::atomic<bool> g_systemScan{true};
 
 // "ttyUSB" + digits only: ttyUSB0 yes, ttyUSB0.lock or ttyUSB no.
 bool hasNumberedName(const std::string& name, const std::string& prefix)
@@ -119,12 +122,19 @@ std::vector<std::string> CPortList::scan(const std::string& devDir, const std::s
     return found;
 }
 
+void CPortList::setSystemScan(bool on)
+{
+    g_systemScan.store(on);
+}
+
 std::vector<std::string> CPortList::ports()
 {
     std::vector<std::string> list = userPaths();
     std::vector<std::string> seen;
     for (const auto& p : list)
         seen.push_back(canonical(p));
+    if (!g_systemScan.load())
+        return list;
     for (auto& p : scan()) {
         auto c = canonical(p);
         if (std::find(seen.begin(), seen.end(), c) != seen.end())

@@ -13,6 +13,9 @@ public:
     static void setUserPaths(std::vector<std::string> paths);
     static void addUserPath(const std::string& path);
     static std::vector<std::string> userPaths();
+    // Whether the system's own devices follow the user's paths (on by
+    // default); tests turn it off so no real port is ever touched.
+    static void setSystemScan(bool on);
 
     // User paths followed by what the system offers; a device reached both
     // ways keeps the user's spelling and its first place.

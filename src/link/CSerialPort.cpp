@@ -209,8 +209,12 @@ void CSerialPort::openDevice(const std::string& path, const std::string& label, 
 
 void CSerialPort::close()
 {
-    if (m_handle >= 0)
+    if (m_handle >= 0) {
+        // Exclusive use outlives our close on a pseudo-terminal whose other
+        // end stays open: the next open (ours, on reconnection) would be busy.
+        ::ioctl(m_handle, TIOCNXCL);
         ::close(m_handle);
+    }
     m_handle = -1;
     m_path.clear();
 }
