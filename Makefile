@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test unit run bench asan clean format
+.PHONY: all deps configure build test unit run bench asan fuzz clean format
 
 all: build
 
@@ -36,8 +36,20 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|integration' --timeout 600
 
+# Each fuzz target for FUZZ_SECONDS (clang and libFuzzer).
+FUZZ_SECONDS ?= 15
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DNIMO_BUILD_TESTS=OFF -DNIMO_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_settings_file fuzz_recording fuzz_emu_frames
+	@mkdir -p build-fuzz/corpus
+	@for t in settings_file recording emu_frames; do \
+		mkdir -p build-fuzz/corpus/$$t; \
+		echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
+		build-fuzz/fuzz/$$t/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$t 2>&1 | tail -n 1 || exit 1; \
+	done
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz
