@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "EmuGTest.h"
 #include "data/DateCode.h"
 #include "data/MountDataRecord.h"
 #include "data/SettingsRecord.h"
 #include "link/CGasDevice.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
-#include "support/FakeShell.h"
+#include "support/DeviceEmuTest.h"
 
 namespace {
 
@@ -22,23 +21,7 @@ std::array<std::uint8_t, N> onWire(std::array<std::uint8_t, N> rec)
     return rec;
 }
 
-class DeviceEmu : public EmuTest {
-protected:
-    void SetUp() override
-    {
-        EmuTest::SetUp();
-        setCurrentLanguage(LANG_PL);
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths({emu().path()});
-    }
-    void TearDown() override
-    {
-        CPortList::setUserPaths({});
-        EmuTest::TearDown();
-    }
-
-    CFakeShell shell;
-};
+class DeviceEmu : public DeviceEmuTest {};
 
 } // namespace
 

@@ -2,32 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "EmuGTest.h"
 #include "lang/Translation.h"
 #include "link/CGasDevice.h"
 #include "link/CPortList.h"
-#include "support/FakeShell.h"
+#include "support/DeviceEmuTest.h"
 #include "support/ScriptedPeer.h"
 
 namespace {
 
-class DeviceRetry : public EmuTest {
-protected:
-    void SetUp() override
-    {
-        EmuTest::SetUp();
-        setCurrentLanguage(LANG_PL);
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths({emu().path()});
-    }
-    void TearDown() override
-    {
-        CPortList::setUserPaths({});
-        EmuTest::TearDown();
-    }
-
-    CFakeShell shell;
-};
+class DeviceRetry : public DeviceEmuTest {};
 
 Bytes ack(std::uint16_t result = 0)
 {

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "EmuGTest.h"
 #include "data/CDiagInputThread.h"
 #include "link/CGasDevice.h"
 #include "link/CPortList.h"
-#include "support/FakeShell.h"
+#include "support/DeviceEmuTest.h"
 #include "support/ScriptedPeer.h"
 
 namespace {
@@ -52,13 +51,10 @@ TEST(ReaderLink, FuelFiveIsStoredAsLpgAndNoiseOnChannelOneIsDropped)
     EXPECT_EQ(last.channels[1].petrolA, 40);
 }
 
-class ReaderEmu : public EmuTest {};
+class ReaderEmu : public DeviceEmuTest {};
 
 TEST_F(ReaderEmu, StoppingClosesTheRecordingWithWholeRecordsOnly)
 {
-    CPortList::setSystemScan(false);
-    CPortList::setUserPaths({emu().path()});
-    CFakeShell shell;
     CGasDevice dev(shell);
     ASSERT_TRUE(dev.tryPort(1));
     const auto path = emu().tempDir() + "/live.rec";
@@ -69,14 +65,10 @@ TEST_F(ReaderEmu, StoppingClosesTheRecordingWithWholeRecordsOnly)
     EXPECT_EQ((size - 8) % 76, 0u);
     EXPECT_GE((size - 8) / 76, 20u);
     EXPECT_EQ(shell.m_linkLost.load(), 0);
-    CPortList::setUserPaths({});
 }
 
 TEST_F(ReaderEmu, UnpluggingEndsTheReaderWithTheLostLinkSignal)
 {
-    CPortList::setSystemScan(false);
-    CPortList::setUserPaths({emu().path()});
-    CFakeShell shell;
     CGasDevice dev(shell);
     ASSERT_TRUE(dev.tryPort(1));
     ASSERT_TRUE(startLive(dev));
@@ -90,5 +82,4 @@ TEST_F(ReaderEmu, UnpluggingEndsTheReaderWithTheLostLinkSignal)
     emu().replug();
     EXPECT_TRUE(dev.scanPorts(false));
     EXPECT_TRUE(dev.isConnected());
-    CPortList::setUserPaths({});
 }

@@ -1,0 +1,433 @@
+// Every nimo-cli command end to end against the virtual controller on a
+// pseudo-terminal: what it prints, what it returns, and what the controller
+// holds afterwards.
+
+#include <algorithm>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "CliOptions.h"
+#include "CliTestSupport.h"
+#include "EmuGTest.h"
+#include "JsonCheck.h"
+#include "data/MountDataRecord.h"
+#include "data/SettingsRecord.h"
+#include "lang/Translation.h"
+#include "link/CPortList.h"
+#include "link/Protocol.h"
+
+namespace {
+
+// The controller stores the 16-bit word at offset 0 of the settings record
+// high byte first.
+SSettingsRecord onWire(SSettingsRecord rec)
+{
+    std::swap(rec[0], rec[1]);
+    return rec;
+}
+
+// Sets the port list's user paths for a test and restores them after.
+class CPortListScope {
+public:
+    explicit CPortListScope(std::vector<std::string> paths) : m_saved(CPortList::userPaths())
+    {
+        CPortList::setUserPaths(std::move(paths));
+    }
+    ~CPortListScope() { CPortList::setUserPaths(m_saved); }
+
+private:
+    std::vector<std::string> m_saved;
+};
+
+bool contains(const std::string& haystack, const std::string& needle)
+{
+    return haystack.find(needle) != std::string::npos;
+}
+
+class CliEmu : public EmuTest {
+protected:
+    void TearDown() override
+    {
+        setCurrentLanguage(LANG_PL);
+        EmuTest::TearDown();
+    }
+
+    SCliResult cli(std::vector<std::string> args, const std::string& lang = "pl")
+    {
+        args.insert(args.begin(), {"--port", emu().path(), "--lang", lang});
+        return runCliArgs(std::move(args));
+    }
+    std::uint64_t command(std::uint8_t code) { return emu().counters().m_commands[code]; }
+    std::uint64_t frames(std::uint8_t type) { return emu().counters().m_frames[type]; }
+
+    CCliTempDir dir;
+};
+
+} // namespace
+
+TEST_F(CliEmu, InfoShowsIdentityWorkTimesAndInstallation)
+{
+    emu().withState([](SEmuState& s) {
+        s.m_serial = "AB-12345";
+        s.m_versionWord = 0x030C;
+        s.m_injCount = 6;
+        s.m_gasHalfSeconds = 2 * 3600; // one hour
+        s.m_lpgHalfSeconds = 2 * 3600 * 12 + 2 * 60 * 5;
+        SDevInfo info;
+        info.m_mountDate = "15/03/2010";
+        info.m_mountService = "Auto-Gaz \"Kraków\"";
+        SMountDataRecord rec = toMountData(info);
+        std::swap(rec[0], rec[1]);
+        std::copy(rec.begin(), rec.end(), s.m_mountData.begin());
+    });
+    const SCliResult text = cli({"info"});
+    ASSERT_EQ(text.rc, CLI_OK) << text.err;
+    const auto lines = splitLines(text.out);
+    EXPECT_EQ(lines[0], "Wersja sterownika\t3.12");
+    EXPECT_EQ(lines[1], "Ilość wtryskiwaczy\t6");
+    EXPECT_TRUE(contains(text.out, "m_devInfo.m_serial\tAB-12345\n"));
+    EXPECT_TRUE(contains(text.out, "Czas pracy - benzyna\t1 godz : 00 min\n"));
+    EXPECT_TRUE(contains(text.out, "Czas pracy - LPG\t12 godz : 05 min\n"));
+    EXPECT_TRUE(contains(text.out, "Data montażu\t15/03/2010\n"));
+
+    const SCliResult json = cli({"--json", "info"}, "en");
+    ASSERT_EQ(json.rc, CLI_OK);
+    EXPECT_TRUE(CJsonCheck::valid(json.out)) << json.out;
+    EXPECT_TRUE(contains(json.out, R"("m_devInfo.m_version":780,"version":"3.12")"));
+    EXPECT_TRUE(contains(json.out, R"("m_devInfo.m_statistic.gas":7200)"));
+    EXPECT_TRUE(contains(json.out, R"("m_devInfo.m_mountService":"Auto-Gaz \"Kraków\"")"));
+    EXPECT_TRUE(contains(json.out, R"("demo":false)"));
+}
+
+TEST_F(CliEmu, SettingsReadLikeASavedFile)
+{
+    emu().withState([](SEmuState& s) { s.m_table[7] = 130; });
+    const SCliResult text = cli({"settings"});
+    ASSERT_EQ(text.rc, CLI_OK) << text.err;
+    const std::string file = dir.file("car.ssf");
+    ASSERT_EQ(cli({"save", file}).rc, CLI_OK);
+    // The file has CR LF lines, a time stamp and the switch delay twice;
+    // otherwise it reads line for line as the settings output.
+    std::ifstream in(file);
+    std::vector<std::string> saved;
+    for (std::string line; std::getline(in, line);) {
+        ASSERT_FALSE(line.empty());
+        ASSERT_EQ(line.back(), '\r');
+        line.pop_back();
+        if (line.rfind("m_timeStamp\t", 0) != 0 &&
+            (line.rfind("m_switchDelay\t", 0) != 0 ||
+             std::count_if(saved.begin(), saved.end(),
+                           [](auto& l) { return l.rfind("m_switchDelay\t", 0) == 0; }) == 0))
+            saved.push_back(line);
+    }
+    auto shown = splitLines(text.out);
+    shown.erase(shown.begin()); // m_timeStamp
+    EXPECT_EQ(shown, saved);
+    EXPECT_TRUE(contains(text.out, "m_setupTimes[7]\t30\n"));
+    EXPECT_TRUE(contains(text.out, "m_devInfo.m_statistic.lpg\t46145\n"));
+
+    const SCliResult json = cli({"--json", "settings"});
+    EXPECT_TRUE(CJsonCheck::valid(json.out)) << json.out;
+    EXPECT_EQ(json.out.rfind(R"({"m_timeStamp":"","m_devInfo.m_version":258,)", 0), 0u);
+    EXPECT_TRUE(contains(json.out, R"("m_pressAverageCount":0.8,)"));
+    EXPECT_TRUE(contains(json.out, R"("m_setupTimes[7]":30,)"));
+}
+
+TEST_F(CliEmu, SetWritesWhatTheKeysNeedAndPrintsTheReadBack)
+{
+    const SCliResult r = cli({"set", "m_switchRPM=1500", "m_setupTimes[3]=10",
+                              "m_devInfo.m_mountService=Warsztat"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    EXPECT_TRUE(contains(r.out, "m_switchRPM\t1500\n"));
+    EXPECT_TRUE(contains(r.out, "m_setupTimes[3]\t10\n"));
+    EXPECT_TRUE(contains(r.out, "m_devInfo.m_mountService\tWarsztat\n"));
+    const SEmuState s = emu().state();
+    EXPECT_EQ(s.m_table[3], 110);
+    EXPECT_TRUE(std::search(s.m_mountData.begin(), s.m_mountData.end(), "Warsztat",
+                            "Warsztat" + 8) != s.m_mountData.end());
+    EXPECT_EQ(frames(MSG_TYPE_SETUP), 1u);
+    EXPECT_EQ(frames(MSG_TYPE_TABLE), 1u);
+    EXPECT_EQ(frames(MSG_TYPE_MOUNT_DATA), 1u);
+    // Plain fields need no reset.
+    EXPECT_EQ(command(CMD_CLEAR_ERRORS), 0u);
+
+    emu().resetCounters();
+    const SCliResult table = cli({"--json", "set", "m_setupTimes[0]=-5"});
+    ASSERT_EQ(table.rc, CLI_OK) << table.err;
+    EXPECT_TRUE(CJsonCheck::valid(table.out));
+    EXPECT_TRUE(contains(table.out, R"("m_setupTimes[0]":-5,)"));
+    EXPECT_EQ(frames(MSG_TYPE_SETUP), 0u);
+    EXPECT_EQ(emu().state().m_table[0], 95);
+}
+
+TEST_F(CliEmu, SetFollowsTheSettingsViewsRules)
+{
+    const SCliResult inj = cli({"set", "m_pwm=40", "m_injectorType=9"});
+    ASSERT_EQ(inj.rc, CLI_OK) << inj.err;
+    // The injector brings its drive values, but the one given explicitly wins.
+    EXPECT_TRUE(contains(inj.out, "m_injectorType\t9\n"));
+    EXPECT_TRUE(contains(inj.out, "m_pwmOffset\t3\n"));
+    EXPECT_TRUE(contains(inj.out, "m_injectorWarmingImpulse\t1\n"));
+    EXPECT_TRUE(contains(inj.out, "m_pwm\t40\n"));
+    EXPECT_EQ(command(CMD_CLEAR_ERRORS), 0u);
+
+    // Half sequence and the other pressure sensor: petrol first, reset after.
+    emu().withState([](SEmuState& s) { s.m_workMode = s.m_fuel = 3; });
+    const SCliResult seq = cli({"set", "m_engineSignalBehavior=2", "m_behaviorFlags=23"});
+    ASSERT_EQ(seq.rc, CLI_OK) << seq.err;
+    // Once before the write, once more in the reset's own petrol switch.
+    EXPECT_EQ(command(CMD_WORK_GAS), 2u);
+    EXPECT_EQ(command(CMD_CLEAR_ERRORS), 1u);
+    EXPECT_EQ(emu().state().m_workMode, 2);
+    EXPECT_TRUE(contains(seq.out, "m_engineSignalBehavior\t2\n"));
+}
+
+TEST_F(CliEmu, SetRefusesBeforeAnythingIsSent)
+{
+    const auto before = emu().state().m_settings;
+    const struct {
+        std::vector<std::string> args;
+        int rc;
+        const char* says;
+    } cases[] = {
+        {{"set", "m_switchRPM=100"}, CLI_REFUSED, "m_switchRPM=100"},
+        {{"set", "m_switchRPM=1500", "m_lambdaType=7"}, CLI_REFUSED, "m_lambdaType=7"},
+        {{"set", "m_rpmDivider=2.5x"}, CLI_REFUSED, "m_rpmDivider"},
+        {{"set", "m_devInfo.m_mountDate=31/02/2010"}, CLI_REFUSED, "m_mountDate"},
+        {{"set", "m_devInfo.m_serial=X"}, CLI_REFUSED, "m_devInfo.m_serial"},
+        {{"set", "m_timeStamp=now"}, CLI_REFUSED, "m_timeStamp"},
+        {{"set", "m_nosuch=1"}, CLI_USAGE, "m_nosuch"},
+        {{"set", "m_switchRPM"}, CLI_USAGE, "KEY=VALUE"},
+        {{"set", "m_switchRPM=1500", "m_switchRPM=1600"}, CLI_USAGE, "twice"},
+    };
+    for (const auto& c : cases) {
+        const SCliResult r = cli(c.args);
+        EXPECT_EQ(r.rc, c.rc) << c.says;
+        EXPECT_TRUE(contains(r.err, c.says)) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(frames(MSG_TYPE_SETUP) + frames(MSG_TYPE_TABLE) + frames(MSG_TYPE_MOUNT_DATA), 0u);
+    EXPECT_EQ(emu().state().m_settings, before);
+}
+
+TEST_F(CliEmu, LoadWritesTheWholeFileAndResets)
+{
+    const std::string file = dir.file("car.ssf");
+    ASSERT_EQ(cli({"set", "m_switchRPM=2200", "m_setupTimes[19]=25"}).rc, CLI_OK);
+    ASSERT_EQ(cli({"save", file}).rc, CLI_OK);
+    const SEmuState wanted = emu().state();
+    ASSERT_EQ(cli({"defaults", "--yes"}).rc, CLI_OK);
+    ASSERT_NE(emu().state().m_settings, wanted.m_settings);
+
+    emu().resetCounters();
+    emu().withState([](SEmuState& s) { s.m_faults = {0, 0, 1, 0}; });
+    const SCliResult r = cli({"load", file});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    EXPECT_EQ(r.out, "");
+    const SEmuState now = emu().state();
+    EXPECT_EQ(now.m_settings, wanted.m_settings);
+    EXPECT_EQ(now.m_table, wanted.m_table);
+    EXPECT_EQ(now.m_mountData, wanted.m_mountData);
+    EXPECT_EQ(command(CMD_CLEAR_ERRORS), 1u);
+    EXPECT_EQ(now.m_faults, (std::array<std::uint8_t, 4>{}));
+}
+
+TEST_F(CliEmu, LoadKeepsTheControllersOwnFlagsAndRefusesBadFiles)
+{
+    const std::string file = dir.file("other.ssf");
+    ASSERT_EQ(cli({"save", file}).rc, CLI_OK);
+    // A file from a controller with the basic record must not make this one
+    // be written in that form.
+    std::ifstream in(file);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    const auto at = text.find("m_devInfo.m_flags.flags1\t4");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 26, "m_devInfo.m_flags.flags1\t0");
+    std::ofstream(file, std::ios::trunc) << text;
+    emu().resetCounters();
+    ASSERT_EQ(cli({"load", file}).rc, CLI_OK);
+    EXPECT_EQ(frames(MSG_TYPE_SETUP), 1u);
+    EXPECT_EQ(frames(MSG_TYPE_SETUP_V1), 0u);
+
+    // Without its last key, or with a value out of range, nothing is sent.
+    const std::string cut = dir.file("cut.ssf");
+    std::ofstream(cut) << text.substr(0, text.find("m_setupTimes[19]"));
+    const std::string wild = dir.file("wild.ssf");
+    std::string wildText = text;
+    wildText.replace(wildText.find("m_switchRPM\t1200"), 16, "m_switchRPM\t9000");
+    std::ofstream(wild) << wildText;
+    emu().resetCounters();
+    for (const std::string& bad : {cut, wild, dir.file("missing.ssf")}) {
+        const SCliResult r = cli({"load", bad});
+        EXPECT_EQ(r.rc, CLI_REFUSED) << bad;
+        EXPECT_TRUE(contains(r.err, "Nie można wczytać ustawień z pliku")) << r.err;
+    }
+    EXPECT_EQ(emu().counters().m_requests, 0u); // refused before the port was opened
+}
+
+TEST_F(CliEmu, DefaultsNeedYesThenRestoreTheFactoryBlock)
+{
+    ASSERT_EQ(cli({"set", "m_switchRPM=3000", "m_setupTimes[2]=40"}).rc, CLI_OK);
+    emu().resetCounters();
+    const SCliResult ask = cli({"defaults"});
+    EXPECT_EQ(ask.rc, CLI_USAGE);
+    EXPECT_TRUE(contains(ask.err, "Czy chcesz przywrócić ustawienia fabryczne?"));
+    EXPECT_EQ(emu().counters().m_requests, 0u);
+
+    const SCliResult r = cli({"--json", "defaults", "--yes"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    EXPECT_EQ(r.out, "{\"ok\":true,\"command\":\"defaults\"}\n");
+    CSettings factory;
+    factory.m_devInfo.m_flags.flags1 = 0x04;
+    EXPECT_EQ(emu().state().m_settings, onWire(toRecord(factory, ERecordForm::Extended)));
+    EXPECT_EQ(emu().state().m_table, SEmuState::defaultTable());
+    EXPECT_EQ(command(CMD_CLEAR_ERRORS), 1u);
+}
+
+TEST_F(CliEmu, ModeSwitchesTheController)
+{
+    EXPECT_EQ(cli({"mode", "lpg"}).rc, CLI_OK);
+    EXPECT_EQ(emu().state().m_workMode, 3);
+    EXPECT_EQ(cli({"mode", "auto"}).rc, CLI_OK);
+    EXPECT_EQ(emu().state().m_workMode, 1);
+    EXPECT_EQ(command(CMD_WORK_GAS), 1u); // automatic goes through petrol
+    EXPECT_EQ(cli({"--json", "mode", "petrol"}).out, "{\"mode\":\"petrol\",\"ok\":true}\n");
+    EXPECT_EQ(emu().state().m_workMode, 2);
+    EXPECT_EQ(cli({"mode", "diesel"}).rc, CLI_USAGE);
+}
+
+TEST_F(CliEmu, ErrorsAreListedAndCleared)
+{
+    emu().withState([](SEmuState& s) { s.m_faults = {0x04, 0, 0x01, 0x81}; });
+    const SCliResult r = cli({"errors"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    // I2C has no text for bit 2, so it adds no line.
+    EXPECT_EQ(r.out, "04 00 01 81\n"
+                     "Brak sygnału RPM\n"
+                     "Błąd wtryskiwacza LPG 1 - Przekroczenie prądu\n"
+                     "Błąd wtryskiwacza LPG 8 - Przekroczenie prądu\n");
+    const SCliResult en = cli({"--json", "errors"}, "en");
+    EXPECT_TRUE(CJsonCheck::valid(en.out)) << en.out;
+    EXPECT_EQ(en.out.rfind(R"({"raw":[4,0,1,129],"faults":[{"group":)", 0), 0u);
+    EXPECT_TRUE(contains(en.out, R"("bit":7,"text":")"));
+    EXPECT_FALSE(contains(en.out, "Brak sygnału RPM"));
+
+    ASSERT_EQ(cli({"clear-errors"}).rc, CLI_OK);
+    EXPECT_EQ(emu().state().m_faults, (std::array<std::uint8_t, 4>{}));
+    EXPECT_EQ(cli({"errors"}).out, "00 00 00 00\n");
+}
+
+TEST_F(CliEmu, FuelSensorThresholdsAreCheckedAndWritten)
+{
+    const SCliResult read = cli({"fuel-sensor"});
+    ASSERT_EQ(read.rc, CLI_OK) << read.err;
+    // Stored falling F0 B4 78 3C: threshold 3 first.
+    EXPECT_EQ(read.out, "thresholds\t60,120,180,240\ntype\tInny\nreading\t135\n");
+
+    const SCliResult falling = cli({"fuel-sensor", "--set", "30,20,10,5"});
+    ASSERT_EQ(falling.rc, CLI_OK) << falling.err;
+    EXPECT_EQ(emu().state().m_fuelSensor[4], 1);
+    EXPECT_EQ(splitLines(falling.out)[0], "thresholds\t30,20,10,5");
+
+    const SCliResult type = cli({"--json", "fuel-sensor", "--set", "90 ohm"}, "en");
+    ASSERT_EQ(type.rc, CLI_OK) << type.err;
+    EXPECT_EQ(type.out, "{\"thresholds\":[103,106,112,119],\"type\":\"90 ohm\",\"reading\":135}\n");
+    const auto stored = emu().state().m_fuelSensor;
+    EXPECT_EQ(stored[0], 119);
+    EXPECT_EQ(stored[3], 103);
+    EXPECT_EQ(stored[4], 0);
+
+    emu().resetCounters();
+    const SCliResult bad = cli({"fuel-sensor", "--set", "10,20,20,30"});
+    EXPECT_EQ(bad.rc, CLI_REFUSED);
+    EXPECT_TRUE(contains(bad.err, "Nieprawidłowe wartości.\n"
+                                  "Powinny być wprowadzone w porządku rosnącym lub malejącym."));
+    EXPECT_EQ(cli({"fuel-sensor", "--set", "1,2,3,300"}).rc, CLI_REFUSED);
+    EXPECT_EQ(frames(MSG_TYPE_FUEL_SENSOR), 0u);
+}
+
+TEST_F(CliEmu, InjectorMaskOnlyOnLpgAndOnlyForFittedInjectors)
+{
+    const SCliResult read = cli({"injectors"});
+    ASSERT_EQ(read.rc, CLI_OK) << read.err;
+    EXPECT_EQ(read.out, "mask\t0x0F\n1\ton\n2\ton\n3\ton\n4\ton\n");
+
+    const SCliResult petrol = cli({"injectors", "--mask", "5"});
+    EXPECT_EQ(petrol.rc, CLI_FAILED);
+    EXPECT_EQ(command(CMD_SET_INJ_MASK), 0u);
+
+    emu().withState([](SEmuState& s) { s.m_workMode = s.m_fuel = 3; });
+    EXPECT_EQ(cli({"injectors", "--mask", "0x10"}).rc, CLI_REFUSED);
+    const SCliResult lpg = cli({"--json", "injectors", "--mask", "5"});
+    ASSERT_EQ(lpg.rc, CLI_OK) << lpg.err;
+    EXPECT_EQ(lpg.out, "{\"mask\":5,\"injectors\":[true,false,true,false],"
+                       "\"m_devInfo.m_injCount\":4}\n");
+    EXPECT_EQ(emu().state().m_injMask, 5);
+}
+
+TEST_F(CliEmu, EepromReadDumpsTheArea)
+{
+    emu().withState([](SEmuState& s) {
+        for (int i = 0; i < 20; ++i)
+            s.m_eeprom[0x1F0 + i] = static_cast<std::uint8_t>(i);
+    });
+    const SCliResult r = cli({"eeprom", "read", "0x1F8", "10"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    EXPECT_EQ(r.out, "01F8: 08 09 0A 0B 0C 0D 0E 0F 10 11\n");
+    const SCliResult j = cli({"--json", "eeprom", "read", "504", "2"});
+    EXPECT_EQ(j.out, "{\"address\":504,\"count\":2,\"bytes\":[8,9]}\n");
+    EXPECT_EQ(cli({"eeprom", "read", "0xFFFF", "2"}).rc, CLI_REFUSED);
+    EXPECT_EQ(cli({"eeprom", "write", "0", "1"}).rc, CLI_USAGE);
+}
+
+TEST_F(CliEmu, PortsTellWhatStandsInTheWay)
+{
+    const std::string notTty = dir.file("plain-file");
+    std::ofstream(notTty) << "x";
+    const SCliResult r = runCliArgs({"--lang", "en", "--port", emu().path(), "--port",
+                                     dir.file("missing"), "--port", notTty, "ports"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    const auto lines = splitLines(r.out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "1\t" + emu().path() + "\tpresent\topens\tcontroller");
+    EXPECT_EQ(lines[1].rfind("2\t" + dir.file("missing") + "\tmissing\tcannot open: ", 0), 0u);
+    EXPECT_TRUE(contains(lines[1], "is the cable plugged in?"));
+    EXPECT_TRUE(contains(lines[2], "this is not a serial device")) << lines[2];
+    EXPECT_TRUE(contains(lines[2], "no controller"));
+
+    const SCliResult j = runCliArgs({"--json", "--port", emu().path(), "ports"});
+    EXPECT_TRUE(CJsonCheck::valid(j.out)) << j.out;
+    EXPECT_TRUE(contains(j.out, "{\"port\":1,\"path\":\"" + emu().path() +
+                                    "\",\"exists\":true,\"opens\":true,\"error\":null,"
+                                    "\"controller\":true}"));
+}
+
+TEST_F(CliEmu, NoControllerIsExitThreeWithTheReason)
+{
+    const SCliResult missing = runCliArgs({"--lang", "en", "--port", dir.file("none"), "info"});
+    EXPECT_EQ(missing.rc, CLI_NO_DEVICE);
+    EXPECT_TRUE(contains(missing.err, dir.file("none") + ": No such file or directory"));
+    EXPECT_EQ(missing.out, "");
+
+    emu().ignoreCommand(CMD_TEST);
+    const SCliResult silent = cli({"errors"});
+    EXPECT_EQ(silent.rc, CLI_NO_DEVICE);
+    EXPECT_TRUE(contains(silent.err, emu().path() + ": no controller answers"));
+    EXPECT_EQ(runCliArgs({"--port", "99", "info"}).rc, CLI_NO_DEVICE);
+}
+
+TEST_F(CliEmu, ScanUsesAndStoresTheLastPort)
+{
+    // Without --port the list is the system's; port N is reached only
+    // through a stored number. Point the list at the emulator as port 1 by
+    // a user path the way the GUI's list would hold it, then scan.
+    CPortListScope list({dir.file("absent"), emu().path()});
+    const SCliResult r = runCliArgs({"info"});
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+    std::ifstream conf(dir.path() + "/config/nimo/nimo-cli.conf");
+    std::string line;
+    std::getline(conf, line);
+    EXPECT_EQ(line, "Last RS nr=2");
+}

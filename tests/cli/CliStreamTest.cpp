@@ -1,0 +1,310 @@
+// nimo-cli against a controller that misbehaves: a line with faults, a cable
+// pulled and plugged back, commands the controller will not answer. These
+// cost real time-outs, so they are labelled slow.
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "CliOptions.h"
+#include "CliStop.h"
+#include "CliTestSupport.h"
+#include "EmuGTest.h"
+#include "data/CDiagFile.h"
+#include "data/CDiagInputThread.h"
+#include "lang/Translation.h"
+#include "link/Protocol.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<std::uint8_t>;
+
+// Runs a command on its own thread, the way a user leaves monitor running.
+class CBackgroundCli {
+public:
+    explicit CBackgroundCli(std::vector<std::string> args)
+        : m_thread([this, args] { m_result = runCliArgs(args); })
+    {
+    }
+    SCliResult stop()
+    {
+        requestCliStop();
+        return wait();
+    }
+    SCliResult wait()
+    {
+        m_thread.join();
+        return m_result;
+    }
+
+private:
+    SCliResult m_result;
+    std::thread m_thread;
+};
+
+template <class F>
+bool waitFor(F&& done, std::chrono::milliseconds limit)
+{
+    const auto until = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+Bytes hexBytes(std::istream& in)
+{
+    Bytes b;
+    std::string tok;
+    while (in >> tok) {
+        if (tok == "-" || tok.front() == '[')
+            break;
+        b.push_back(static_cast<std::uint8_t>(std::stoul(tok, nullptr, 16)));
+    }
+    return b;
+}
+
+// A reply as the host keeps it: 16-bit fields from the wire's big-endian
+// order, fuel-in-use variants as LPG, a stopped engine's petrol noise as 0.
+Bytes hostRecord(const std::uint8_t* wire)
+{
+    Bytes r(wire, wire + DIAG_RECORD_SIZE);
+    for (std::size_t off = 10; off + 1 < DIAG_RECORD_SIZE; off += 2)
+        std::swap(r[off], r[off + 1]);
+    if (r[1] == 4 || r[1] == 5)
+        r[1] = 3;
+    if ((r[12] | (r[13] << 8)) < 8)
+        r[12] = r[13] = 0;
+    return r;
+}
+
+// One reply of the controller, from its frame trace.
+struct SExchange {
+    std::string note; // injected faults; empty for a clean reply
+    bool diag = false;
+    // The record, when the frame reached the line whole (clean, late, or
+    // behind a noise byte): what the host may rightly keep.
+    std::optional<Bytes> record;
+    bool recorded = false;
+};
+
+std::vector<SExchange> readTrace(const std::string& path)
+{
+    std::vector<SExchange> out;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream s(line);
+        std::string time, dir;
+        s >> time >> dir;
+        if (dir != "TX")
+            continue;
+        SExchange e;
+        if (const auto open = line.find('['); open != std::string::npos)
+            e.note = line.substr(open + 1, line.find(']', open) - open - 1);
+        Bytes frame = hexBytes(s);
+        if (e.note == "garbage" && !frame.empty())
+            frame.erase(frame.begin());
+        const bool whole = e.note.empty() || e.note == "delay" || e.note == "garbage";
+        e.diag = frame.size() == 4 + DIAG_RECORD_SIZE + 2 && frame[0] == FRAME_HEAD_1 &&
+                 frame[1] == FRAME_HEAD_2 && frame[3] == MSG_TYPE_DIAG;
+        if (whole && e.diag)
+            e.record = hostRecord(&frame[4]);
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+std::vector<Bytes> readRecordLog(const std::string& path)
+{
+    std::vector<Bytes> out;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream s(line);
+        const Bytes wire = hexBytes(s);
+        if (wire.size() == DIAG_RECORD_SIZE)
+            out.push_back(hostRecord(wire.data()));
+    }
+    return out;
+}
+
+class CliStream : public EmuTest {
+protected:
+    void TearDown() override
+    {
+        resetCliStop();
+        setCurrentLanguage(LANG_PL);
+        EmuTest::TearDown();
+    }
+    std::uint64_t diagRequests() { return emu().counters().m_commands[CMD_DIAG]; }
+
+    CCliTempDir dir;
+};
+
+class CliFaultyLine : public CliStream {
+protected:
+    SEmuServerConfig serverConfig() const override
+    {
+        SEmuServerConfig cfg;
+        cfg.m_tracePath = m_trace;
+        cfg.m_recordLogPath = m_log;
+        return cfg;
+    }
+    std::string m_trace = "/tmp/h6-trace.txt";
+    std::string m_log = dir.file("records.txt");
+};
+
+} // namespace
+
+TEST_F(CliFaultyLine, RecordingHoldsOnlyRecordsSentWholeAndTheStreamComesBack)
+{
+    SEmuFaultConfig faults;
+    faults.m_rate[static_cast<int>(EEmuFault::Drop)] = 0.02;
+    faults.m_rate[static_cast<int>(EEmuFault::Flip)] = 0.02;
+    faults.m_rate[static_cast<int>(EEmuFault::Garbage)] = 0.02;
+    faults.m_rate[static_cast<int>(EEmuFault::Delay)] = 0.01;
+    emu().setFaults(faults);
+
+    const std::string recording = dir.file("live.bin");
+    constexpr std::uint64_t kExchanges = 2000;
+    CBackgroundCli monitor({"--port", emu().path(), "monitor", "--record", recording});
+    const bool reached = waitFor([&] { return diagRequests() >= kExchanges; },
+                                 std::chrono::minutes(4));
+    const SCliResult r = monitor.stop();
+    ASSERT_TRUE(reached) << "only " << diagRequests() << " exchanges\n" << r.err;
+    ASSERT_EQ(r.rc, CLI_OK) << r.err;
+
+    CDiagFileReader reader;
+    ASSERT_TRUE(reader.open(recording));
+    std::vector<diag_t> kept;
+    reader.readAll(kept);
+    EXPECT_EQ(std::filesystem::file_size(recording), DIAG_FILE_HEADER + kept.size() * 76);
+    // monitor printed exactly what it recorded (and a header row).
+    EXPECT_EQ(splitLines(r.out).size(), kept.size() + 1);
+
+    std::vector<SExchange> trace = readTrace(m_trace);
+    std::size_t faultCount = 0;
+    std::size_t clean = 0;
+    std::map<Bytes, int> logged;
+    for (const SExchange& e : trace) {
+        faultCount += !e.note.empty();
+        clean += e.diag && e.note.empty();
+    }
+    for (const Bytes& b : readRecordLog(m_log))
+        ++logged[b];
+    EXPECT_GT(faultCount, 60u); // the faults did happen
+    std::size_t loggedCount = 0;
+    for (const auto& [rec, n] : logged)
+        loggedCount += static_cast<std::size_t>(n);
+    EXPECT_EQ(loggedCount, clean); // the trace and the record log agree
+
+    // Every kept record is one the controller sent whole, in the order sent:
+    // nothing damaged, nothing made up, nothing twice.
+    std::size_t at = 0;
+    std::size_t fromLog = 0;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const Bytes rec(reinterpret_cast<const std::uint8_t*>(&kept[i]),
+                        reinterpret_cast<const std::uint8_t*>(&kept[i]) + 76);
+        while (at < trace.size() && !(trace[at].record && *trace[at].record == rec))
+            ++at;
+        ASSERT_LT(at, trace.size()) << "record " << i << " was never sent whole";
+        trace[at].recorded = true;
+        fromLog += logged.count(rec) != 0;
+        ++at;
+    }
+    // Late replies and replies behind a noise byte are whole too; all others
+    // are in the controller's log of intact records.
+    EXPECT_GE(fromLog + faultCount, kept.size());
+
+    // After each fault the stream is back within three exchanges: a clean
+    // reply that was not kept always follows a fault closely.
+    for (std::size_t j = 3; j + 3 < trace.size(); ++j) {
+        if (!trace[j].diag || !trace[j].note.empty() || trace[j].recorded)
+            continue;
+        const bool afterFault = !trace[j - 1].note.empty() || !trace[j - 2].note.empty() ||
+                                !trace[j - 3].note.empty();
+        std::string around;
+        for (std::size_t k = j - 3; k <= j + 3; ++k)
+            around += " [" + std::to_string(k) + (trace[k].diag ? " diag" : " other") +
+                      (trace[k].recorded ? " kept " : " lost ") + trace[k].note + "]";
+        EXPECT_TRUE(afterFault) << "clean reply " << j << " lost with no fault before it:"
+                                << around;
+    }
+    EXPECT_GE(kept.size() + 3 * faultCount, clean);
+}
+
+TEST_F(CliStream, MonitorReconnectsAfterTheCableIsPulledAndPluggedBack)
+{
+    const std::string recording = dir.file("live.bin");
+    CBackgroundCli monitor(
+        {"--lang", "en", "--port", emu().path(), "--json", "monitor", "--record", recording});
+    ASSERT_TRUE(waitFor([&] { return diagRequests() >= 20; }, std::chrono::seconds(10)));
+    emu().unplug();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::uint64_t before = diagRequests();
+    const auto plugged = Clock::now();
+    emu().replug();
+    const bool back = waitFor([&] { return diagRequests() > before + 5; }, std::chrono::seconds(8));
+    const auto took = Clock::now() - plugged;
+    const SCliResult r = monitor.stop();
+    ASSERT_TRUE(back) << r.err;
+    EXPECT_LT(took, std::chrono::seconds(6));
+    EXPECT_EQ(r.rc, CLI_OK) << r.err;
+    EXPECT_NE(r.err.find("link lost, reconnecting"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("linked again at " + emu().path()), std::string::npos) << r.err;
+    // Both stretches are in one whole recording.
+    CDiagFileReader reader;
+    ASSERT_TRUE(reader.open(recording));
+    std::vector<diag_t> kept;
+    reader.readAll(kept);
+    EXPECT_GE(kept.size(), 25u);
+    EXPECT_EQ(splitLines(r.out).size(), kept.size());
+    EXPECT_EQ(std::filesystem::file_size(recording), DIAG_FILE_HEADER + kept.size() * 76);
+}
+
+TEST_F(CliStream, MonitorEndsWithTheLinkDownWhenItNeverComesBack)
+{
+    emu().unplug();
+    const SCliResult r =
+        runCliArgs({"--port", emu().path(), "monitor", "--seconds", "1"});
+    EXPECT_EQ(r.rc, CLI_NO_DEVICE); // no controller at the start
+    emu().replug();
+    CBackgroundCli monitor({"--lang", "en", "--port", emu().path(), "monitor", "--seconds", "4"});
+    ASSERT_TRUE(waitFor([&] { return diagRequests() >= 5; }, std::chrono::seconds(5)));
+    emu().unplug();
+    const SCliResult down = monitor.wait();
+    EXPECT_EQ(down.rc, CLI_NO_DEVICE) << down.err;
+    EXPECT_NE(down.err.find("still down"), std::string::npos) << down.err;
+}
+
+TEST_F(CliStream, RefusalsAfterAllRetriesAreExitOne)
+{
+    emu().ignoreCommand(CMD_WORK_LPG);
+    const SCliResult r = runCliArgs({"--lang", "pl", "--port", emu().path(), "mode", "lpg"});
+    EXPECT_EQ(r.rc, CLI_FAILED);
+    EXPECT_NE(r.err.find("Nie powiodło się przełączenie na LPG!"), std::string::npos);
+    EXPECT_EQ(emu().counters().m_commands[CMD_WORK_LPG], 10u);
+}
+
+TEST_F(CliStream, SettingsThatCouldNotBeReadAreNeitherShownNorWritten)
+{
+    // The controller answers everything but the settings record: the block
+    // would hold defaults standing in for the car's values.
+    emu().ignoreCommand(CMD_SETUP);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"settings"}, {"set", "m_switchRPM=1500"}}) {
+        std::vector<std::string> full = {"--lang", "pl", "--port", emu().path()};
+        full.insert(full.end(), args.begin(), args.end());
+        const SCliResult r = runCliArgs(full);
+        EXPECT_EQ(r.rc, CLI_FAILED) << args[0];
+        EXPECT_NE(r.err.find("Nie powiodło się wczytanie ustawień urządzenia!"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(emu().counters().m_frames[MSG_TYPE_SETUP], 0u);
+}
