@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test unit run bench asan fuzz clean format
+.PHONY: all deps configure build test unit run bench asan tsan fuzz clean format
 
 all: build
 
@@ -35,6 +35,14 @@ asan: deps
 	cmake --preset asan
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|integration' --timeout 600
+
+# The thread sanitizer on everything that runs more than one thread.
+TSAN_TESTS = test_msglib test_data test_live_unit test_live_link test_link_pty test_device_emu
+tsan: deps
+	cmake --preset tsan
+	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) --timeout 600 \
+		-R '^(ThreadManager|Thread|Event|Semaphore|Mutex|DiagData|ReaderLoop|ReaderLink|ReaderEmu|Exchange|DeviceEmu)'
 
 # Each fuzz target for FUZZ_SECONDS (clang and libFuzzer).
 FUZZ_SECONDS ?= 15
