@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -36,6 +37,10 @@ constexpr std::int32_t LINE_PURGE_OUT = 213;
 
 // The controller's line rate; Linux has no constant for it.
 constexpr std::uint32_t kLineBaud = 14400;
+// A start bit, eight data bits and a stop bit.
+constexpr std::uint64_t kBitsPerByte = 10;
+// Below this the rest of a reply is waited for byte by byte.
+constexpr std::chrono::microseconds kMinLineSleep{2000};
 
 // A write that has not gone out after this long is stuck, not slow.
 constexpr std::uint32_t kDefaultWriteConstantMs = 1000;
@@ -466,6 +471,17 @@ std::size_t CSerialPort::read(void* buf, std::size_t n)
                 return got;
             const int gapMs = remainingMs(gapEnd, now);
             waitMs = waitMs < 0 ? gapMs : std::min(waitMs, gapMs);
+        }
+        // Once a reply has begun, the rest needs its time on the line: sleep
+        // through that instead of waking for every byte a paced line or a
+        // slow adapter hands over (hundreds of wake-ups per reply otherwise).
+        if (got > 0 && !useInterval && m_dcb.baudRate > 0) {
+            const auto lineTime = std::chrono::microseconds(
+                std::uint64_t{n - got} * kBitsPerByte * 1000000 / m_dcb.baudRate);
+            if (lineTime >= kMinLineSleep) {
+                std::this_thread::sleep_until(std::min<Clock::time_point>(now + lineTime, deadline));
+                continue;
+            }
         }
         const int rc = waitFor(POLLIN, waitMs);
         if (rc < 0)

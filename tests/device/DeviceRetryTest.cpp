@@ -61,11 +61,10 @@ TEST_F(DeviceRetry, CommandGivesUpAfterTenAttempts)
 
 TEST(DeviceRetryPeer, PetrolNeverReportedEndsAfterFortyNinePolls)
 {
-    ScriptedPeer peer;
-    CPortList::setUserPaths({peer.slavePath()});
-    Bytes lpgRecord(76, 0);
+    Bytes lpgRecord(76, 0); // outlives the peer's thread, which answers with it
     lpgRecord[0] = 2;
     lpgRecord[1] = 3; // still on LPG, whatever was asked
+    ScriptedPeer peer;
     peer.serve([&](const Bytes& req) -> Bytes {
         if (req[3] != 3)
             return {};
@@ -91,5 +90,4 @@ TEST(DeviceRetryPeer, PetrolNeverReportedEndsAfterFortyNinePolls)
                                      [](const Bytes& r) { return r[3] == 3 && r[4] == CMD_DIAG; });
     EXPECT_EQ(polls, 49);
     EXPECT_EQ(shell.m_pumps, 49);
-    CPortList::setUserPaths({});
 }

@@ -28,12 +28,12 @@ bool waitFor(F done, int ms = 5000)
 
 TEST(ReaderLink, FuelFiveIsStoredAsLpgAndNoiseOnChannelOneIsDropped)
 {
-    ScriptedPeer peer;
-    Bytes wire(76, 0);
+    Bytes wire(76, 0); // outlives the peer's thread, which answers with it
     wire[0] = 3;
     wire[1] = 5;
     wire[13] = 7;          // channel 0 petrol A: 7 ticks, 0.175 ms, below 0.2 ms
     wire[12 + 8 + 1] = 40; // channel 1 petrol A: 1 ms, kept
+    ScriptedPeer peer;
     peer.serve([&](const Bytes&) { return makeFrame(1, wire); });
 
     CFakeShell shell;
