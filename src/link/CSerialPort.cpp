@@ -476,10 +476,11 @@ std::size_t CSerialPort::read(void* buf, std::size_t n)
         // through that instead of waking for every byte a paced line or a
         // slow adapter hands over (hundreds of wake-ups per reply otherwise).
         if (got > 0 && !useInterval && m_dcb.baudRate > 0) {
-            const auto lineTime = std::chrono::microseconds(
-                std::uint64_t{n - got} * kBitsPerByte * 1000000 / m_dcb.baudRate);
+            const auto lineTime = std::chrono::microseconds(std::uint64_t{n - got} * kBitsPerByte *
+                                                            1000000 / m_dcb.baudRate);
             if (lineTime >= kMinLineSleep) {
-                std::this_thread::sleep_until(std::min<Clock::time_point>(now + lineTime, deadline));
+                std::this_thread::sleep_until(
+                    std::min<Clock::time_point>(now + lineTime, deadline));
                 continue;
             }
         }

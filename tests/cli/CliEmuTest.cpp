@@ -136,8 +136,8 @@ TEST_F(CliEmu, SettingsReadLikeASavedFile)
 
 TEST_F(CliEmu, SetWritesWhatTheKeysNeedAndPrintsTheReadBack)
 {
-    const SCliResult r = cli({"set", "m_switchRPM=1500", "m_setupTimes[3]=10",
-                              "m_devInfo.m_mountService=Warsztat"});
+    const SCliResult r =
+        cli({"set", "m_switchRPM=1500", "m_setupTimes[3]=10", "m_devInfo.m_mountService=Warsztat"});
     ASSERT_EQ(r.rc, CLI_OK) << r.err;
     EXPECT_TRUE(contains(r.out, "m_switchRPM\t1500\n"));
     EXPECT_TRUE(contains(r.out, "m_setupTimes[3]\t10\n"));

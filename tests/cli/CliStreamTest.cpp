@@ -174,8 +174,8 @@ TEST_F(CliFaultyLine, RecordingHoldsOnlyRecordsSentWholeAndTheStreamComesBack)
     const std::string recording = dir.file("live.bin");
     constexpr std::uint64_t kExchanges = 2000;
     CBackgroundCli monitor({"--port", emu().path(), "monitor", "--record", recording});
-    const bool reached = waitFor([&] { return diagRequests() >= kExchanges; },
-                                 std::chrono::minutes(4));
+    const bool reached =
+        waitFor([&] { return diagRequests() >= kExchanges; }, std::chrono::minutes(4));
     const SCliResult r = monitor.stop();
     ASSERT_TRUE(reached) << "only " << diagRequests() << " exchanges\n" << r.err;
     ASSERT_EQ(r.rc, CLI_OK) << r.err;
@@ -273,8 +273,7 @@ TEST_F(CliStream, MonitorReconnectsAfterTheCableIsPulledAndPluggedBack)
 TEST_F(CliStream, MonitorEndsWithTheLinkDownWhenItNeverComesBack)
 {
     emu().unplug();
-    const SCliResult r =
-        runCliArgs({"--port", emu().path(), "monitor", "--seconds", "1"});
+    const SCliResult r = runCliArgs({"--port", emu().path(), "monitor", "--seconds", "1"});
     EXPECT_EQ(r.rc, CLI_NO_DEVICE); // no controller at the start
     emu().replug();
     CBackgroundCli monitor({"--lang", "en", "--port", emu().path(), "monitor", "--seconds", "4"});

@@ -44,8 +44,12 @@ TEST(CliJson, NumbersAreJsonNumbers)
     EXPECT_EQ(jsonNumber(1e300 * 1e300), "null");
     for (double v : {1e-7, 1e21, 123.456, -3.075})
         EXPECT_TRUE(CJsonCheck::valid(jsonNumber(v))) << v;
-    const std::string o = CJsonObject().text("a", "x").number("b", 2).boolean("c", false).raw(
-        "d", jsonArray({"1", "null"})).str();
+    const std::string o = CJsonObject()
+                              .text("a", "x")
+                              .number("b", 2)
+                              .boolean("c", false)
+                              .raw("d", jsonArray({"1", "null"}))
+                              .str();
     EXPECT_EQ(o, R"({"a":"x","b":2,"c":false,"d":[1,null]})");
 }
 
@@ -86,7 +90,7 @@ TEST(CliOptions, WrongCommandLinesAreUsageErrors)
         {"monitor", "--seconds", "soon"},
         {"monitor", "--count"},
         {"injectors", "--mask", "256"},
-        {"info", "--mask", "3"},  // an option of another command
+        {"info", "--mask", "3"}, // an option of another command
         {"settings", "--yes"},
         {"save"},
         {"eeprom", "read", "0"},
@@ -157,8 +161,8 @@ TEST(FuelSensorCheck, TypesParsingAndRecordOrder)
     SFuelThresholds t{1, 2, 3, 4};
     EXPECT_TRUE(parseFuelThresholds("103,106,112,119", t));
     EXPECT_EQ(t, (SFuelThresholds{103, 106, 112, 119}));
-    for (const char* bad : {"1,2,3", "1,2,3,4,5", "1,2,3,256", "1,,3,4", "a,b,c,d", "1,2,3,4 ",
-                            "-1,2,3,4", ""})
+    for (const char* bad :
+         {"1,2,3", "1,2,3,4,5", "1,2,3,256", "1,,3,4", "a,b,c,d", "1,2,3,4 ", "-1,2,3,4", ""})
         EXPECT_FALSE(parseFuelThresholds(bad, t)) << bad;
     EXPECT_EQ(t, (SFuelThresholds{103, 106, 112, 119}));
 
@@ -209,7 +213,7 @@ diag_t sampleRecord(std::uint16_t period)
     r.manifoldPressure = 50;
     r.fuelLevel = 135;
     r.enginePeriod = period;
-    r.channels[0] = {123, 40, 0, 0};      // 3.075 ms, +1 ms
+    r.channels[0] = {123, 40, 0, 0};         // 3.075 ms, +1 ms
     r.channels[1] = {100, 65535 - 40, 0, 0}; // 2.5 ms, -1 ms
     return r;
 }

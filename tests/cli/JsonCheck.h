@@ -101,7 +101,8 @@ private:
                 const char e = m_t[m_pos];
                 if (e == 'u') {
                     for (int i = 0; i < 4; ++i) {
-                        if (++m_pos >= m_t.size() || !std::isxdigit(static_cast<unsigned char>(m_t[m_pos])))
+                        if (++m_pos >= m_t.size() ||
+                            !std::isxdigit(static_cast<unsigned char>(m_t[m_pos])))
                             return false;
                     }
                 } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {

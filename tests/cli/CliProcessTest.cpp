@@ -1,0 +1,198 @@
+// The real programs: nimo-emu and nimo-cli as processes, as a fitter's
+// script would run them, signals included.
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "CliOptions.h"
+#include "CliTestSupport.h"
+#include "JsonCheck.h"
+#include "data/CDiagFile.h"
+
+extern char** environ;
+
+namespace {
+
+// A child process with its standard output and error read into strings.
+class CProcess {
+public:
+    explicit CProcess(std::vector<std::string> args)
+    {
+        int out[2];
+        int err[2];
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+            return;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&fa, err[1], STDERR_FILENO);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        ::close(out[1]);
+        ::close(err[1]);
+        m_out = out[0];
+        m_err = err[0];
+    }
+    ~CProcess()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        ::close(m_out);
+        ::close(m_err);
+    }
+    CProcess(const CProcess&) = delete;
+    CProcess& operator=(const CProcess&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    void signal(int sig) { ::kill(m_pid, sig); }
+
+    // Reads until the output holds `lines` line ends or the time is up.
+    bool readLines(std::size_t lines, std::chrono::milliseconds limit)
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        while (std::count(stdOut.begin(), stdOut.end(), '\n') < static_cast<long>(lines)) {
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            pump(50);
+        }
+        return true;
+    }
+    // Waits for the exit and collects all output; -1 on a time-out.
+    int wait(std::chrono::milliseconds limit)
+    {
+        const auto until = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            pump(20);
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                while (pump(0)) {
+                }
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            if (std::chrono::steady_clock::now() > until)
+                return -1;
+        }
+    }
+
+    std::string stdOut;
+    std::string stdErr;
+
+private:
+    bool pump(int ms)
+    {
+        pollfd p[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+        if (::poll(p, 2, ms) <= 0)
+            return false;
+        bool got = false;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if (!(p[i].revents & (POLLIN | POLLHUP)))
+                continue;
+            const ssize_t n = ::read(p[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                (i ? stdErr : stdOut).append(buf, static_cast<std::size_t>(n));
+                got = true;
+            }
+        }
+        return got;
+    }
+
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+};
+
+class CliProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_emu = std::make_unique<CProcess>(std::vector<std::string>{NIMO_EMU_EXE, "--mode", "lpg"});
+        ASSERT_TRUE(m_emu->started());
+        ASSERT_TRUE(m_emu->readLines(1, std::chrono::seconds(5))) << m_emu->stdErr;
+        m_port = m_emu->stdOut.substr(0, m_emu->stdOut.find('\n'));
+    }
+    void TearDown() override
+    {
+        m_emu->signal(SIGTERM);
+        EXPECT_EQ(m_emu->wait(std::chrono::seconds(5)), 0);
+    }
+    std::vector<std::string> cli(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {NIMO_CLI_EXE, "--lang", "en", "--port", m_port});
+        return args;
+    }
+
+    CCliTempDir dir;
+    std::unique_ptr<CProcess> m_emu;
+    std::string m_port;
+};
+
+} // namespace
+
+TEST_F(CliProcess, CommandsRunAgainstTheEmulatorProgram)
+{
+    CProcess info(cli({"--json", "info"}));
+    ASSERT_EQ(info.wait(std::chrono::seconds(10)), CLI_OK) << info.stdErr;
+    EXPECT_TRUE(CJsonCheck::valid(info.stdOut)) << info.stdOut;
+    EXPECT_NE(info.stdOut.find("\"port\":\"" + m_port + "\""), std::string::npos);
+
+    CProcess usage({NIMO_CLI_EXE, "info", "--frobnicate"});
+    EXPECT_EQ(usage.wait(std::chrono::seconds(5)), CLI_USAGE);
+    EXPECT_EQ(usage.stdOut, "");
+
+    CProcess missing({NIMO_CLI_EXE, "--port", dir.file("none"), "errors"});
+    EXPECT_EQ(missing.wait(std::chrono::seconds(5)), CLI_NO_DEVICE);
+}
+
+TEST_F(CliProcess, InterruptedMonitorStopsTheReaderAndClosesTheRecordingWhole)
+{
+    const std::string recording = dir.file("live.bin");
+    CProcess monitor(cli({"monitor", "--record", recording}));
+    ASSERT_TRUE(monitor.readLines(1 + 30, std::chrono::seconds(10))) << monitor.stdErr;
+    monitor.signal(SIGINT);
+    ASSERT_EQ(monitor.wait(std::chrono::seconds(5)), CLI_OK) << monitor.stdErr;
+    const auto lines = splitLines(monitor.stdOut);
+    ASSERT_GE(lines.size(), 31u);
+    EXPECT_EQ(lines[0].rfind("rpm\t", 0), 0u);
+    // Every printed record is in the recording, and the recording is whole.
+    const auto size = std::filesystem::file_size(recording);
+    EXPECT_EQ((size - DIAG_FILE_HEADER) % DIAG_RECORD_SIZE, 0u);
+    EXPECT_EQ((size - DIAG_FILE_HEADER) / DIAG_RECORD_SIZE, lines.size() - 1);
+
+    CProcess replay({NIMO_CLI_EXE, "replay", recording});
+    ASSERT_EQ(replay.wait(std::chrono::seconds(5)), CLI_OK);
+    EXPECT_EQ(replay.stdOut, monitor.stdOut);
+}
+
+TEST_F(CliProcess, MonitorEndsByCountAndByTime)
+{
+    CProcess counted(cli({"--json", "monitor", "--count", "7"}));
+    ASSERT_EQ(counted.wait(std::chrono::seconds(10)), CLI_OK) << counted.stdErr;
+    EXPECT_EQ(splitLines(counted.stdOut).size(), 7u);
+
+    const auto start = std::chrono::steady_clock::now();
+    CProcess timed(cli({"monitor", "--seconds", "0.5"}));
+    ASSERT_EQ(timed.wait(std::chrono::seconds(10)), CLI_OK) << timed.stdErr;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_GT(splitLines(timed.stdOut).size(), 2u);
+}

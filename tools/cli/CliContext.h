@@ -1,0 +1,57 @@
+// What every nimo-cli command works with, and the pieces they share:
+// connecting as the options say, failing with a message, printing the
+// settings block.
+// Thread safety: one command at a time, on one thread.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "CConsoleShell.h"
+#include "CliOptions.h"
+#include "data/CSettings.h"
+#include "link/CGasDevice.h"
+
+struct SCliContext {
+    const SCliOptions& opt;
+    std::ostream& out;
+    std::ostream& err;
+    CConsoleShell& shell;
+    CGasDevice& device;
+};
+
+// Writes "nimo-cli: TEXT" to the error stream and returns code.
+int cliFail(SCliContext& c, int code, const std::string& text);
+
+// --demo, the --port list in its order, or the scan of the desktop
+// application. CLI_OK or CLI_NO_DEVICE (with the reasons on stderr).
+int cliConnect(SCliContext& c);
+// One quiet pass over the same ports, as the reconnection timer makes it.
+bool cliReconnect(SCliContext& c);
+// Whether the settings block was read whole when connecting; commands that
+// show or write it refuse to work on defaults standing in for failed reads.
+bool cliSettingsTrusted(SCliContext& c);
+
+// "KEY TAB VALUE" lines, or one JSON object, in the settings file's order.
+void printSettingsBlock(SCliContext& c, const CSettings& s);
+// What a device path is called in messages: "/dev/ttyUSB0: Permission
+// denied; add your user to the dialout group, ...".
+std::string cliPortProblem(const std::string& path, int err);
+
+int cmdPorts(SCliContext& c);
+int cmdInfo(SCliContext& c);
+int cmdSettings(SCliContext& c);
+int cmdSet(SCliContext& c);
+int cmdSave(SCliContext& c);
+int cmdLoad(SCliContext& c);
+int cmdDefaults(SCliContext& c);
+int cmdMode(SCliContext& c);
+int cmdErrors(SCliContext& c);
+int cmdClearErrors(SCliContext& c);
+int cmdFuelSensor(SCliContext& c);
+int cmdInjectors(SCliContext& c);
+int cmdEeprom(SCliContext& c);
+int cmdMonitor(SCliContext& c);
+// Commands that need no controller.
+int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err);
+int cmdTexts(const SCliOptions& opt, std::ostream& out);

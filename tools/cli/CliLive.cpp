@@ -1,0 +1,194 @@
+// monitor and replay: live records as lines, from the controller or from a
+// recording.
+
+#include "CliContext.h"
+
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
+#include "CliLiveFormat.h"
+#include "CliStop.h"
+#include "data/CDiagFile.h"
+#include "data/CDiagInputThread.h"
+#include "lang/Translation.h"
+#include "msglib/Sleep.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kPollMs = 20;
+// A batch this large means the reader outpaces the polling (a fast line):
+// drain again at once so the buffer never reaches its cap and drops records.
+constexpr std::size_t kBusyBatch = 64;
+// The reconnection timer's period after a lost link.
+constexpr std::uint32_t kReconnectMs = 1000;
+// A reader is asked to end after its current exchange: one read time-out at most.
+constexpr std::uint32_t kStopLimitMs = 3000;
+
+ELiveFormat formatOf(const SCliOptions& opt)
+{
+    if (opt.json)
+        return ELiveFormat::Json;
+    return opt.csv ? ELiveFormat::Csv : ELiveFormat::Text;
+}
+
+class CMonitor {
+public:
+    explicit CMonitor(SCliContext& c) : m_c(c), m_format(formatOf(c.opt)) {}
+
+    int run();
+
+private:
+    // Prints (and records) what the reader has gathered; false once the
+    // count is reached or the output is gone.
+    bool drain();
+    bool timeUp() const { return m_deadline && Clock::now() >= *m_deadline; }
+    bool finished() const { return cliStopRequested() || timeUp() || m_done; }
+    // Waits up to ms, in short steps, unless the monitor is to end.
+    void pause(std::uint32_t ms) const;
+    bool reconnect();
+
+    SCliContext& m_c;
+    ELiveFormat m_format;
+    CDiagFile m_recording;
+    std::optional<Clock::time_point> m_deadline;
+    std::uint64_t m_printed = 0;
+    bool m_done = false;
+    std::vector<diag_t> m_batch;
+    std::size_t m_lastBatch = 0;
+};
+
+void CMonitor::pause(std::uint32_t ms) const
+{
+    const auto until = Clock::now() + std::chrono::milliseconds(ms);
+    while (!finished() && Clock::now() < until)
+        sleepMs(kPollMs);
+}
+
+bool CMonitor::drain()
+{
+    CDiagData& data = m_c.device.m_diagData;
+    // Only the reader appends, at the end; taking the first n and dropping
+    // exactly those loses nothing it adds meanwhile.
+    const std::size_t n = data.count();
+    m_lastBatch = 0;
+    if (n == 0)
+        return !m_done;
+    m_batch.clear();
+    m_lastBatch = n;
+    data.copyRange(m_batch, 0, n);
+    data.eraseFirst(n);
+    for (const diag_t& rec : m_batch) {
+        if (m_done)
+            break;
+        if (m_recording.isOpen() && !m_recording.write(rec))
+            m_c.err << "nimo-cli: cannot write the recording " << m_c.opt.record
+                    << "; recording stopped, the stream goes on" << std::endl;
+        m_c.out << liveLine(rec, m_format) << '\n';
+        ++m_printed;
+        if (m_c.opt.count && m_printed >= *m_c.opt.count)
+            m_done = true;
+    }
+    m_c.out.flush();
+    if (!m_c.out)
+        m_done = true;
+    return !m_done;
+}
+
+bool CMonitor::reconnect()
+{
+    m_c.err << "nimo-cli: " << translate("Błąd komunikacji") << " - link lost, reconnecting"
+            << std::endl;
+    while (!finished()) {
+        m_c.shell.clearLinkLost();
+        if (cliReconnect(m_c) && startLive(m_c.device)) {
+            m_c.err << "nimo-cli: linked again at " << m_c.device.serialPort().path() << std::endl;
+            return true;
+        }
+        pause(kReconnectMs);
+    }
+    return false;
+}
+
+int CMonitor::run()
+{
+    if (!m_c.opt.record.empty() && !m_recording.open(m_c.opt.record, true))
+        return cliFail(m_c, CLI_REFUSED, "cannot write the recording " + m_c.opt.record);
+    if (m_c.opt.seconds) {
+        m_deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(*m_c.opt.seconds));
+    }
+    CCliStopScope acceptStop;
+    m_c.shell.clearLinkLost();
+    if (!startLive(m_c.device))
+        return cliFail(m_c, CLI_FAILED, "the controller did not pass the link test; no live data");
+    if (m_format == ELiveFormat::Text)
+        m_c.out << liveHeader(m_format) << std::endl;
+
+    bool linked = true;
+    while (!finished()) {
+        drain();
+        // A reader that is gone without having been asked has lost the link,
+        // whether or not it could say so.
+        const bool readerGone = m_c.device.m_liveReaders.load() == 0;
+        if (!m_done && (m_c.shell.linkWasLost() || readerGone)) {
+            stopLive(m_c.device, kStopLimitMs);
+            drain();
+            if (m_done)
+                break;
+            linked = reconnect();
+            continue;
+        }
+        if (m_lastBatch < kBusyBatch)
+            pause(kPollMs);
+    }
+    const bool stopped = stopLive(m_c.device, kStopLimitMs);
+    // Records that arrived before the reader ended still count, up to --count.
+    if (!m_done)
+        drain();
+    m_recording.close();
+    if (!stopped)
+        return cliFail(m_c, CLI_FAILED, "the live-data reader did not stop in time");
+    if (!linked)
+        return cliFail(m_c, CLI_NO_DEVICE, "the link was still down at the end");
+    return CLI_OK;
+}
+
+} // namespace
+
+int cmdMonitor(SCliContext& c)
+{
+    resetCliStop();
+    CMonitor monitor(c);
+    return monitor.run();
+}
+
+int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err)
+{
+    const std::string& path = opt.operands.front();
+    CDiagFileReader reader;
+    if (!reader.open(path)) {
+        err << "nimo-cli: " << path << ": not a recording (cannot be read, or not format version 1)"
+            << std::endl;
+        return CLI_REFUSED;
+    }
+    const ELiveFormat format = formatOf(opt);
+    if (format != ELiveFormat::Json)
+        out << liveHeader(format) << '\n';
+    diag_t rec{};
+    std::uintmax_t records = 0;
+    while (reader.readRecord(rec) == 0) {
+        out << liveLine(rec, format) << '\n';
+        ++records;
+    }
+    out.flush();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    const std::uintmax_t whole = DIAG_FILE_HEADER + records * DIAG_RECORD_SIZE;
+    if (!ec && size > whole)
+        err << "nimo-cli: " << path << ": " << (size - whole)
+            << " bytes after the last whole record ignored" << std::endl;
+    return CLI_OK;
+}

@@ -1,0 +1,213 @@
+#include "CliOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+
+#include "data/SettingsKeys.h"
+#include "lang/Translation.h"
+
+namespace {
+
+struct SCommandRule {
+    std::vector<std::string> options; // command options it accepts
+    std::size_t minOperands = 0;
+    std::size_t maxOperands = 0;
+    const char* operandText = "";
+};
+
+constexpr std::size_t kMany = 100000;
+
+const std::map<std::string, SCommandRule>& rules()
+{
+    static const std::map<std::string, SCommandRule> r = {
+        {"ports", {{}, 0, 0}},
+        {"info", {{}, 0, 0}},
+        {"settings", {{}, 0, 0}},
+        {"set", {{}, 1, kMany, "KEY=VALUE..."}},
+        {"save", {{}, 1, 1, "FILE"}},
+        {"load", {{}, 1, 1, "FILE"}},
+        {"defaults", {{"--yes"}, 0, 0}},
+        {"mode", {{}, 1, 1, "petrol|lpg|auto"}},
+        {"errors", {{}, 0, 0}},
+        {"clear-errors", {{}, 0, 0}},
+        {"fuel-sensor", {{"--set"}, 0, 0}},
+        {"injectors", {{"--mask"}, 0, 0}},
+        {"eeprom", {{}, 3, 3, "read ADDR COUNT"}},
+        {"monitor", {{"--count", "--seconds", "--record"}, 0, 0}},
+        {"replay", {{"--csv"}, 1, 1, "FILE"}},
+        {"texts", {{}, 0, 0}},
+        {"help", {{}, 0, 1, "[COMMAND]"}},
+    };
+    return r;
+}
+
+bool takesValue(const std::string& name)
+{
+    static const std::vector<std::string> withValue = {"--port",   "--lang", "--count", "--seconds",
+                                                       "--record", "--set",  "--mask"};
+    return std::find(withValue.begin(), withValue.end(), name) != withValue.end();
+}
+
+bool parseUnsigned(const std::string& text, std::uint64_t& value)
+{
+    int base = 10;
+    std::string_view digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        base = 16;
+        digits.remove_prefix(2);
+    }
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    return !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
+}
+
+std::string apply(const std::string& name, const std::string& value, SCliOptions& opt)
+{
+    if (name == "--port") {
+        if (value.empty())
+            return "--port needs a path or a port number";
+        opt.ports.push_back(value);
+    } else if (name == "--lang") {
+        opt.language = cliLanguage(value);
+        if (opt.language < 0)
+            return "--lang takes pl, en, ru, it or de, not '" + value + "'";
+    } else if (name == "--count") {
+        std::uint64_t n = 0;
+        if (!parseUnsigned(value, n) || n == 0)
+            return "--count takes a whole number above 0, not '" + value + "'";
+        opt.count = n;
+    } else if (name == "--seconds") {
+        double s = 0;
+        if (!parseSettingsNumber(value, s) || !(s > 0) || s > 1e9)
+            return "--seconds takes a number of seconds above 0, not '" + value + "'";
+        opt.seconds = s;
+    } else if (name == "--record") {
+        if (value.empty())
+            return "--record needs a file name";
+        opt.record = value;
+    } else if (name == "--set") {
+        opt.set = value;
+    } else if (name == "--mask") {
+        std::uint64_t m = 0;
+        if (!parseUnsigned(value, m) || m > 255)
+            return "--mask takes a number from 0 to 255 (or 0x00 to 0xFF), not '" + value + "'";
+        opt.mask = static_cast<std::uint8_t>(m);
+    } else if (name == "--demo") {
+        opt.demo = true;
+    } else if (name == "--json") {
+        opt.json = true;
+    } else if (name == "--help") {
+        opt.help = true;
+    } else if (name == "--version") {
+        opt.version = true;
+    } else if (name == "--csv") {
+        opt.csv = true;
+    } else if (name == "--yes") {
+        opt.yes = true;
+    } else {
+        return "unknown option '" + name + "'";
+    }
+    return {};
+}
+
+bool isGlobal(const std::string& name)
+{
+    return name == "--port" || name == "--lang" || name == "--demo" || name == "--json" ||
+           name == "--help" || name == "--version";
+}
+
+} // namespace
+
+const std::vector<std::string>& cliCommands()
+{
+    static const std::vector<std::string> order = {
+        "ports",    "info",    "settings", "set",          "save",        "load",
+        "defaults", "mode",    "errors",   "clear-errors", "fuel-sensor", "injectors",
+        "eeprom",   "monitor", "replay",   "texts",        "help"};
+    return order;
+}
+
+bool isCliCommand(const std::string& name)
+{
+    return rules().count(name) != 0;
+}
+
+int cliLanguage(const std::string& code)
+{
+    for (int lang = 0; lang < kLanguageCount; ++lang) {
+        if (languageCode(lang) == code)
+            return lang;
+    }
+    return -1;
+}
+
+int cliPortNumber(const std::string& portArg)
+{
+    if (portArg.empty() ||
+        !std::all_of(portArg.begin(), portArg.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    int n = 0;
+    const auto r = std::from_chars(portArg.data(), portArg.data() + portArg.size(), n);
+    return r.ec == std::errc() ? n : 0;
+}
+
+std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt)
+{
+    bool optionsEnd = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnd || arg.size() < 2 || arg.rfind("--", 0) != 0) {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const auto eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+            hasValue = true;
+        }
+        if (takesValue(name)) {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    return name + " needs a value";
+                value = args[++i];
+            }
+        } else if (hasValue) {
+            return name + " takes no value";
+        }
+        if (std::string why = apply(name, value, opt); !why.empty())
+            return why;
+        if (!isGlobal(name))
+            opt.given.push_back(name);
+    }
+
+    if (positional.empty())
+        return {};
+    opt.command = positional.front();
+    opt.operands.assign(positional.begin() + 1, positional.end());
+    const auto rule = rules().find(opt.command);
+    if (rule == rules().end())
+        return "unknown command '" + opt.command + "'";
+    for (const std::string& name : opt.given) {
+        const auto& allowed = rule->second.options;
+        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end())
+            return opt.command + " does not take " + name;
+    }
+    if (opt.help)
+        return {};
+    const std::size_t n = opt.operands.size();
+    if (n < rule->second.minOperands || n > rule->second.maxOperands) {
+        if (rule->second.maxOperands == 0)
+            return opt.command + " takes no operands";
+        return "usage: nimo-cli " + opt.command + " " + rule->second.operandText;
+    }
+    return {};
+}

@@ -1,0 +1,53 @@
+// nimo-cli's command line: global options, the command, its own options and
+// its operands, checked against what each command accepts.
+// Thread safety: pure functions.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Exit status of every command.
+enum ECliExit {
+    CLI_OK = 0,
+    CLI_FAILED = 1,    // the controller refused, or an operation failed after its retries
+    CLI_USAGE = 2,     // the command line is wrong
+    CLI_NO_DEVICE = 3, // no controller found, or the port could not be used
+    CLI_REFUSED = 4,   // a file or a value was refused
+};
+
+struct SCliOptions {
+    // Global.
+    std::vector<std::string> ports; // as given: paths or port numbers
+    bool demo = false;
+    bool json = false;
+    int language = -1; // -1: from the locale
+    bool help = false;
+    bool version = false;
+
+    std::string command;
+    std::vector<std::string> operands;
+
+    // Per command; which ones were given is in `given`.
+    std::optional<std::uint64_t> count;
+    std::optional<double> seconds;
+    std::string record;
+    bool csv = false;
+    std::string set;
+    std::optional<std::uint8_t> mask;
+    bool yes = false;
+    std::vector<std::string> given;
+};
+
+// Every command nimo-cli knows, in the order its help lists them.
+const std::vector<std::string>& cliCommands();
+bool isCliCommand(const std::string& name);
+
+// Empty on success; otherwise what is wrong, for a usage message.
+std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt);
+
+// "pl".."de" to a language number, -1 for anything else.
+int cliLanguage(const std::string& code);
+// A port operand that is all digits is a port number (>0); 0 for a path.
+int cliPortNumber(const std::string& portArg);

@@ -1,0 +1,11 @@
+// nimo-cli as a function: the whole program behind main(), so tests can run
+// every command in-process against a virtual controller.
+// Thread safety: one call at a time (the port list and the language are
+// process-wide).
+#pragma once
+
+#include <ostream>
+
+// Parses the command line, runs the command and returns its exit status
+// (ECliExit). Data go to out, messages to err.
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -1,0 +1,261 @@
+// info, settings, set, save, load, defaults: the commands that show or write
+// the settings block.
+
+#include "CliContext.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <set>
+
+#include "CliJson.h"
+#include "data/SettingsFileIO.h"
+#include "data/SettingsKeys.h"
+#include "data/SettingsTransfer.h"
+#include "lang/Translation.h"
+
+namespace {
+
+// "%d.%01d": major and minor byte of the version word.
+std::string versionText(int word)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%01d", (word >> 8) & 0xFF, word & 0xFF);
+    return text;
+}
+
+// Half-second counter as the device information view shows it.
+std::string workTimeText(std::uint32_t halfSeconds)
+{
+    const auto seconds = static_cast<unsigned long>(halfSeconds * 0.5);
+    char text[96];
+    std::snprintf(text, sizeof text, "%lu %s : %02lu %s", seconds / 3600, translate("godz").c_str(),
+                  (seconds / 60) % 60, translate("min").c_str());
+    return text;
+}
+
+std::string hex32(std::uint32_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", v);
+    return text;
+}
+
+int outcomeExit(SCliContext& c, const STransferOutcome& r)
+{
+    switch (r.result) {
+    case ETransferResult::Done:
+        return CLI_OK;
+    case ETransferResult::NotLinked:
+        return cliFail(c, CLI_NO_DEVICE, r.message);
+    case ETransferResult::FileRefused:
+        return cliFail(c, CLI_REFUSED, r.message);
+    case ETransferResult::WriteFailed:
+    case ETransferResult::ResetFailed:
+        break;
+    }
+    return cliFail(c, CLI_FAILED, r.message);
+}
+
+// The counters change while the car runs; the block shows them as they are now.
+void refreshCounters(SCliContext& c)
+{
+    if (!c.device.readStatistic())
+        c.err << "nimo-cli: " << translate("Nie powiodło się odczytanie ustawień urządzenia!")
+              << " (work times)" << std::endl;
+}
+
+void printDone(SCliContext& c, const std::string& what, const std::string& file)
+{
+    if (!c.opt.json)
+        return;
+    CJsonObject o;
+    o.boolean("ok", true).text("command", what);
+    if (!file.empty())
+        o.text("file", file);
+    c.out << o.str() << std::endl;
+}
+
+} // namespace
+
+int cmdInfo(SCliContext& c)
+{
+    CGasDevice& d = c.device;
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+    if (!d.readStatistic())
+        return cliFail(c, CLI_FAILED,
+                       translate("Nie powiodło się odczytanie ustawień urządzenia!"));
+    const SDevInfo& i = d.m_devInfo;
+    const std::string port = d.isDemo() ? std::string() : d.serialPort().path();
+    if (c.opt.json) {
+        CJsonObject o;
+        o.number("m_devInfo.m_version", i.m_version)
+            .text("version", versionText(i.m_version))
+            .number("m_devInfo.m_injCount", i.m_injCount)
+            .text("m_devInfo.m_serial", i.m_serial)
+            .text("m_devInfo.m_prodDate", i.m_prodDate)
+            .number("m_devInfo.m_flags.flags1", i.m_flags.flags1)
+            .number("m_devInfo.m_flags.flags2", i.m_flags.flags2)
+            .number("m_devInfo.m_flags.clock", i.m_flags.clock)
+            .number("m_devInfo.m_statistic.gas", i.m_statistic.gas)
+            .number("m_devInfo.m_statistic.lpg", i.m_statistic.lpg)
+            .text("m_devInfo.m_mountDate", i.m_mountDate)
+            .text("m_devInfo.m_mountService", i.m_mountService)
+            .text("m_devInfo.m_injSize", i.m_injSize)
+            .text("m_devInfo.m_engine", i.m_engine)
+            .text("port", port)
+            .boolean("demo", d.isDemo());
+        c.out << o.str() << std::endl;
+        return CLI_OK;
+    }
+    auto line = [&](const std::string& label, const std::string& value) {
+        c.out << label << '\t' << value << '\n';
+    };
+    line(translate("Wersja sterownika"), versionText(i.m_version));
+    line(translate("Ilość wtryskiwaczy"), std::to_string(i.m_injCount));
+    line(translate("Data produkcji"), i.m_prodDate);
+    line("m_devInfo.m_serial", i.m_serial);
+    line("m_devInfo.m_flags.flags1", hex32(i.m_flags.flags1));
+    line("m_devInfo.m_flags.flags2", hex32(i.m_flags.flags2));
+    line("m_devInfo.m_flags.clock", std::to_string(i.m_flags.clock));
+    line(translate("Czas pracy - benzyna"), workTimeText(i.m_statistic.gas));
+    line(translate("Czas pracy - LPG"), workTimeText(i.m_statistic.lpg));
+    line(translate("Data montażu"), i.m_mountDate);
+    line(translate("Nazwa zakładu montującego"), i.m_mountService);
+    line(translate("Rozmiar wtryskiwaczy LPG [mm]"), i.m_injSize);
+    line(translate("Pojemność silnika [cm3]"), i.m_engine);
+    line("port", d.isDemo() ? "demo" : port);
+    c.out.flush();
+    return CLI_OK;
+}
+
+int cmdSettings(SCliContext& c)
+{
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+    refreshCounters(c);
+    printSettingsBlock(c, c.device);
+    return CLI_OK;
+}
+
+int cmdSet(SCliContext& c)
+{
+    // Everything is parsed and checked before the controller is touched, so a
+    // typing error in the last pair changes nothing.
+    std::vector<std::pair<const SSettingsKey*, std::string>> changes;
+    std::set<std::string> seen;
+    for (const std::string& pair : c.opt.operands) {
+        const auto eq = pair.find('=');
+        if (eq == std::string::npos || eq == 0)
+            return cliFail(c, CLI_USAGE, "expected KEY=VALUE, not '" + pair + "'");
+        const std::string name = pair.substr(0, eq);
+        const SSettingsKey* key = findSettingsKey(name);
+        if (key == nullptr)
+            return cliFail(c, CLI_USAGE,
+                           "unknown key '" + name + "' ('nimo-cli settings' lists the keys)");
+        if (key->target == ESettingsTarget::DeviceInfo || key->target == ESettingsTarget::FileOnly)
+            return cliFail(c, CLI_REFUSED, name + " is not a setting the controller takes");
+        if (!seen.insert(name).second)
+            return cliFail(c, CLI_USAGE, name + " is given twice");
+        changes.emplace_back(key, pair.substr(eq + 1));
+    }
+    if (cliConnect(c) != CLI_OK)
+        return CLI_NO_DEVICE;
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+
+    CGasDevice& d = c.device;
+    CSettings changed = d;
+    // The injector type brings its drive values; explicit ones given with it win.
+    std::stable_partition(changes.begin(), changes.end(),
+                          [](const auto& ch) { return ch.first->name == "m_injectorType"; });
+    bool settingsRecord = false;
+    bool setupTable = false;
+    bool mountData = false;
+    for (const auto& [key, value] : changes) {
+        if (!setSettingsValue(*key, changed, value))
+            return cliFail(c, CLI_REFUSED, "value refused: " + key->name + "=" + value);
+        if (key->name == "m_injectorType")
+            changed.setInjectorType(changed.m_injectorType);
+        settingsRecord = settingsRecord || key->target == ESettingsTarget::SettingsRecord;
+        setupTable = setupTable || key->target == ESettingsTarget::SetupTable;
+        mountData = mountData || key->target == ESettingsTarget::MountData;
+    }
+    std::string badKey;
+    if (!checkSettingsRanges(changed, &badKey))
+        return cliFail(c, CLI_REFUSED, "value refused: " + badKey);
+
+    // Bits the controller only takes up after a reset, with the car on petrol.
+    constexpr std::uint8_t kPressureSensorBit = 0x10;
+    const bool needsReset =
+        changed.m_engineSignalBehavior != d.m_engineSignalBehavior ||
+        ((changed.m_behaviorFlags ^ d.m_behaviorFlags) & kPressureSensorBit) != 0;
+    static_cast<CSettings&>(d) = changed;
+
+    const std::string writeFailed = translate("Nie powiodło się wpisanie ustawień do urządzenia!");
+    if (needsReset && !d.switchToPetrolAndWait())
+        return cliFail(c, CLI_FAILED, translate("Nie powiodło się przełączenie na benzynę!"));
+    if (settingsRecord && !d.writeSettings())
+        return cliFail(c, CLI_FAILED, writeFailed);
+    if (setupTable && !d.writeSetupTable())
+        return cliFail(c, CLI_FAILED, writeFailed);
+    if (mountData && !d.writeMountData())
+        return cliFail(c, CLI_FAILED, writeFailed);
+    if (needsReset && !d.clearErrors())
+        return cliFail(c, CLI_FAILED, translate("Nie powiodło się zresetowanie urządzenia!"));
+
+    // What the controller holds now, not what was sent.
+    if (!d.readSettings() || !d.readSetupTable() || !d.readMountData())
+        return cliFail(c, CLI_FAILED,
+                       translate("Nie powiodło się wczytanie ustawień z urządzenia!"));
+    printSettingsBlock(c, d);
+    return CLI_OK;
+}
+
+int cmdSave(SCliContext& c)
+{
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+    refreshCounters(c);
+    const std::string& path = c.opt.operands.front();
+    const int rc = outcomeExit(c, saveSettingsToFile(c.device, path, std::time(nullptr)));
+    if (rc == CLI_OK)
+        printDone(c, "save", path);
+    return rc;
+}
+
+int cmdLoad(SCliContext& c)
+{
+    // A file that would be refused is refused before any controller is sought.
+    const std::string& path = c.opt.operands.front();
+    CSettings probe;
+    std::string error;
+    if (!loadSettingsFile(path, probe, &error))
+        return cliFail(c, CLI_REFUSED, error);
+    if (cliConnect(c) != CLI_OK)
+        return CLI_NO_DEVICE;
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+    const int rc = outcomeExit(c, loadSettingsIntoDevice(c.device, path));
+    if (rc == CLI_OK)
+        printDone(c, "load", path);
+    return rc;
+}
+
+int cmdDefaults(SCliContext& c)
+{
+    if (!c.opt.yes)
+        return cliFail(c, CLI_USAGE,
+                       translate("Czy chcesz przywrócić ustawienia fabryczne?") +
+                           " Add --yes to restore them.");
+    if (cliConnect(c) != CLI_OK)
+        return CLI_NO_DEVICE;
+    if (!cliSettingsTrusted(c))
+        return CLI_FAILED;
+    const int rc = outcomeExit(c, restoreFactorySettings(c.device));
+    if (rc == CLI_OK)
+        printDone(c, "defaults", {});
+    return rc;
+}
