@@ -202,7 +202,7 @@ TEST_F(CliEmu, SetRefusesBeforeAnythingIsSent)
         {{"set", "m_switchRPM=1500", "m_switchRPM=1600"}, CLI_USAGE, "twice"},
     };
     for (const auto& c : cases) {
-        const SCliResult r = cli(c.args);
+        const SCliResult r = cli(c.args, "en");
         EXPECT_EQ(r.rc, c.rc) << c.says;
         EXPECT_TRUE(contains(r.err, c.says)) << r.err;
         EXPECT_EQ(r.out, "");
@@ -350,7 +350,7 @@ TEST_F(CliEmu, FuelSensorThresholdsAreCheckedAndWritten)
 
 TEST_F(CliEmu, InjectorMaskOnlyOnLpgAndOnlyForFittedInjectors)
 {
-    const SCliResult read = cli({"injectors"});
+    const SCliResult read = cli({"injectors"}, "en");
     ASSERT_EQ(read.rc, CLI_OK) << read.err;
     EXPECT_EQ(read.out, "mask\t0x0F\n1\ton\n2\ton\n3\ton\n4\ton\n");
 
@@ -397,6 +397,14 @@ TEST_F(CliEmu, PortsTellWhatStandsInTheWay)
     EXPECT_TRUE(contains(lines[2], "this is not a serial device")) << lines[2];
     EXPECT_TRUE(contains(lines[2], "no controller"));
 
+    // The same line for a German fitter; only the path stays as it is.
+    const SCliResult de = runCliArgs({"--lang", "de", "--port", dir.file("missing"), "ports"});
+    EXPECT_EQ(splitLines(de.out).at(0),
+              "1\t" + dir.file("missing") +
+                  "\tfehlt\tkann nicht geöffnet werden: " + dir.file("missing") +
+                  ": Datei oder Verzeichnis nicht gefunden; kein solches Gerät; ist das Kabel "
+                  "eingesteckt?\tkein Steuergerät");
+
     const SCliResult j = runCliArgs({"--json", "--port", emu().path(), "ports"});
     EXPECT_TRUE(CJsonCheck::valid(j.out)) << j.out;
     EXPECT_TRUE(contains(j.out, "{\"port\":1,\"path\":\"" + emu().path() +
@@ -412,7 +420,7 @@ TEST_F(CliEmu, NoControllerIsExitThreeWithTheReason)
     EXPECT_EQ(missing.out, "");
 
     emu().ignoreCommand(CMD_TEST);
-    const SCliResult silent = cli({"errors"});
+    const SCliResult silent = cli({"errors"}, "en");
     EXPECT_EQ(silent.rc, CLI_NO_DEVICE);
     EXPECT_TRUE(contains(silent.err, emu().path() + ": no controller answers"));
     EXPECT_EQ(runCliArgs({"--port", "99", "info"}).rc, CLI_NO_DEVICE);

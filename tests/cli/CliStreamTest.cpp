@@ -276,12 +276,18 @@ TEST_F(CliStream, MonitorEndsWithTheLinkDownWhenItNeverComesBack)
     const SCliResult r = runCliArgs({"--port", emu().path(), "monitor", "--seconds", "1"});
     EXPECT_EQ(r.rc, CLI_NO_DEVICE); // no controller at the start
     emu().replug();
-    CBackgroundCli monitor({"--lang", "en", "--port", emu().path(), "monitor", "--seconds", "4"});
+    CBackgroundCli monitor({"--lang", "de", "--port", emu().path(), "monitor", "--seconds", "4"});
     ASSERT_TRUE(waitFor([&] { return diagRequests() >= 5; }, std::chrono::seconds(5)));
     emu().unplug();
     const SCliResult down = monitor.wait();
     EXPECT_EQ(down.rc, CLI_NO_DEVICE) << down.err;
-    EXPECT_NE(down.err.find("still down"), std::string::npos) << down.err;
+    EXPECT_NE(down.err.find("nimo-cli: Keine verbindung - Verbindung zum Steuergerät verloren, "
+                            "Verbindung wird neu aufgebaut...\n"),
+              std::string::npos)
+        << down.err;
+    EXPECT_NE(down.err.find("die Verbindung zum Steuergerät war bis zum Ende unterbrochen"),
+              std::string::npos)
+        << down.err;
 }
 
 TEST_F(CliStream, RefusalsAfterAllRetriesAreExitOne)

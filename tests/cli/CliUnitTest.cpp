@@ -2,12 +2,14 @@
 // help, the fuel-sensor check, the last-port file, replay and texts.
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "CConsoleShell.h"
+#include "CliContext.h"
 #include "CliHelp.h"
 #include "CliJson.h"
 #include "CliOptions.h"
@@ -16,6 +18,7 @@
 #include "data/CDiagFile.h"
 #include "data/FuelSensorCheck.h"
 #include "lang/CTranslationDict.h"
+#include "lang/LanguageScope.h"
 #include "lang/Translation.h"
 
 TEST(CliJson, StringsStayValidWhateverTheBytes)
@@ -109,6 +112,43 @@ TEST(CliOptions, WrongCommandLinesAreUsageErrors)
     const SCliResult none = runCliArgs({});
     EXPECT_EQ(none.rc, CLI_USAGE);
     EXPECT_NE(none.err.find("Usage: nimo-cli"), std::string::npos);
+}
+
+TEST(CliMessages, SpeakTheChosenLanguagePieceByPiece)
+{
+    CLanguageScope restore(LANG_PL);
+    // The language counts even when it is named after the mistake.
+    const SCliResult de = runCliArgs({"frobnicate", "--lang", "de"});
+    EXPECT_EQ(de.rc, CLI_USAGE);
+    EXPECT_EQ(de.err, "nimo-cli: unbekannter Befehl 'frobnicate'\nSiehe 'nimo-cli --help'.\n");
+    const SCliResult pl = runCliArgs({"--lang=pl", "info", "--count", "x"});
+    EXPECT_EQ(pl.err, "nimo-cli: --count przyjmuje liczbę całkowitą większą od 0, a nie 'x'\n"
+                      "Spróbuj 'nimo-cli --help'.\n");
+
+    const SCliResult key = runCliArgs({"--demo", "--lang", "de", "set", "m_bogus=1"});
+    EXPECT_EQ(key.rc, CLI_USAGE);
+    EXPECT_EQ(key.err, "nimo-cli: unbekannter Schlüssel 'm_bogus' ('nimo-cli settings' listet die "
+                       "Schlüssel auf)\n");
+    const SCliResult value = runCliArgs({"--demo", "--lang", "pl", "set", "m_switchRPM=fast"});
+    EXPECT_EQ(value.rc, CLI_REFUSED);
+    EXPECT_EQ(value.err, "nimo-cli: wartość odrzucona: m_switchRPM=fast\n");
+    EXPECT_EQ(value.out, "");
+}
+
+TEST(CliMessages, PortReasonsTranslatedWhileJsonKeepsTheSystemsWords)
+{
+    CLanguageScope de(LANG_DE);
+    EXPECT_EQ(cliPortProblem("/dev/ttyUSB0", ENOENT),
+              "/dev/ttyUSB0: Datei oder Verzeichnis nicht gefunden; kein solches Gerät; ist das "
+              "Kabel eingesteckt?");
+    EXPECT_EQ(cliPortProblemUntranslated("/dev/ttyUSB0", EACCES),
+              "/dev/ttyUSB0: Permission denied; add your user to the dialout group, then log in "
+              "again");
+    // In English a translated reason reads exactly as the system words it,
+    // so a fitter's search for the message finds the usual advice.
+    setCurrentLanguage(LANG_EN);
+    for (int err : {0, EACCES, EPERM, EBUSY, ENOENT, ENODEV, ENXIO, ENOTTY, EIO, EINVAL})
+        EXPECT_EQ(cliPortProblem("/dev/x", err), cliPortProblemUntranslated("/dev/x", err)) << err;
 }
 
 TEST(CliHelp, EveryCommandHasAManualPage)
@@ -232,11 +272,12 @@ void writeRecording(const std::string& path, const std::vector<diag_t>& recs, in
 
 TEST(CliReplay, PrintsEveryRecordInEachFormat)
 {
+    CLanguageScope restore(LANG_PL);
     CCliTempDir dir;
     const std::string rec = dir.file("r.bin");
     writeRecording(rec, {sampleRecord(6000), sampleRecord(60000)}, 10);
 
-    const SCliResult text = runCliArgs({"replay", rec});
+    const SCliResult text = runCliArgs({"--lang", "en", "replay", rec});
     ASSERT_EQ(text.rc, CLI_OK) << text.err;
     const auto lines = splitLines(text.out);
     ASSERT_EQ(lines.size(), 3u);
@@ -245,7 +286,7 @@ TEST(CliReplay, PrintsEveryRecordInEachFormat)
     EXPECT_EQ(lines[1], "800\t3.075\t2.5\t0\t0\t0\t0\t0\t0\t4.075\t1.5\t0\t0\t0\t0\t0\t0\t"
                         "97.8\t39\t40\t37\t14.12\t1\t3\t3\t135");
     EXPECT_EQ(lines[2].substr(0, 2), "0\t");
-    EXPECT_NE(text.err.find("10 bytes after the last whole record"), std::string::npos);
+    EXPECT_NE(text.err.find("bytes after the last whole record ignored: 10"), std::string::npos);
 
     const SCliResult csv = runCliArgs({"replay", rec, "--csv"});
     const auto csvLines = splitLines(csv.out);
@@ -268,14 +309,19 @@ TEST(CliReplay, PrintsEveryRecordInEachFormat)
 
 TEST(CliReplay, RefusesWhatIsNotARecording)
 {
+    CLanguageScope restore(LANG_PL);
     CCliTempDir dir;
     const std::string bad = dir.file("bad.bin");
     std::ofstream(bad, std::ios::binary) << std::string("\x02\0\0\0\0\0\0\0", 8);
-    const SCliResult r = runCliArgs({"replay", bad});
+    const SCliResult r = runCliArgs({"--lang", "en", "replay", bad});
     EXPECT_EQ(r.rc, CLI_REFUSED);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("not a recording"), std::string::npos);
-    EXPECT_EQ(runCliArgs({"replay", dir.file("missing.bin")}).rc, CLI_REFUSED);
+    const SCliResult missing = runCliArgs({"--lang", "de", "replay", dir.file("missing.bin")});
+    EXPECT_EQ(missing.rc, CLI_REFUSED);
+    EXPECT_EQ(missing.err,
+              "nimo-cli: " + dir.file("missing.bin") +
+                  ": keine Aufzeichnung (nicht lesbar oder nicht im Format Version 1)\n");
 }
 
 TEST(CliTexts, DictionaryRowsInTheChosenLanguage)

@@ -1,5 +1,6 @@
 #include "CliContext.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -35,7 +36,7 @@ std::string whyNot(CGasDevice& device, int n)
         std::unique_ptr<IError> owned(e);
         return cliPortProblem(path, probe.lastError());
     }
-    return path + ": no controller answers";
+    return path + translate(": sterownik nie odpowiada");
 }
 
 } // namespace
@@ -47,6 +48,58 @@ int cliFail(SCliContext& c, int code, const std::string& text)
 }
 
 std::string cliPortProblem(const std::string& path, int err)
+{
+    // What the system calls the errors a port commonly meets, and what a
+    // fitter can do about them, in the fitter's language; anything rarer
+    // keeps the system's own wording.
+    const char* reason = nullptr;
+    const char* hint = nullptr;
+    switch (err) {
+    case 0:
+        reason = "nie można go użyć";
+        break;
+    case EACCES:
+        reason = "Brak dostępu";
+        hint = "dodaj użytkownika do grupy dialout i zaloguj się ponownie";
+        break;
+    case EPERM:
+        reason = "Operacja niedozwolona";
+        hint = "dodaj użytkownika do grupy dialout i zaloguj się ponownie";
+        break;
+    case EBUSY:
+        reason = "Urządzenie lub zasoby zajęte";
+        hint = "port jest zajęty przez inny program";
+        break;
+    case ENOENT:
+        reason = "Nie ma takiego pliku ani katalogu";
+        hint = "nie ma takiego urządzenia; czy kabel jest podłączony?";
+        break;
+    case ENODEV:
+        reason = "Nie ma takiego urządzenia";
+        hint = "nie ma takiego urządzenia; czy kabel jest podłączony?";
+        break;
+    case ENXIO:
+        reason = "Nie ma takiego urządzenia ani adresu";
+        hint = "nie ma takiego urządzenia; czy kabel jest podłączony?";
+        break;
+    case ENOTTY:
+        reason = "Nieodpowiednia operacja ioctl dla urządzenia";
+        hint = "to nie jest urządzenie szeregowe";
+        break;
+    case EIO:
+        reason = "Błąd wejścia/wyjścia";
+        hint = "urządzenie przestało odpowiadać; czy zostało odłączone?";
+        break;
+    default:
+        return cliPortProblemUntranslated(path, err);
+    }
+    std::string s = path + ": " + translate(reason);
+    if (hint != nullptr)
+        s += "; " + translate(hint);
+    return s;
+}
+
+std::string cliPortProblemUntranslated(const std::string& path, int err)
 {
     std::string s = path + ": " + (err ? std::strerror(err) : "cannot be used");
     const std::string hint = portHint(err);
@@ -70,15 +123,15 @@ int cliConnect(SCliContext& c)
         if (dev.isConnected())
             return CLI_OK;
         return cliFail(c, CLI_NO_DEVICE,
-                       noLink + " (tried the last port used and ports 1 to 7; "
-                                "'nimo-cli ports' shows what is there)");
+                       noLink + translate(" (sprawdzono ostatnio używany port i porty od 1 do 7; "
+                                          "'nimo-cli ports' pokazuje, co jest dostępne)"));
     }
     dev.rebuildErrors();
     std::string reasons;
     for (const std::string& portArg : c.opt.ports) {
         const int n = resolvePort(portArg);
         if (n == 0) {
-            reasons += "\n  " + portArg + ": not in the port list";
+            reasons += "\n  " + portArg + translate(": nie ma go na liście portów");
             continue;
         }
         if (dev.tryPort(n)) {
@@ -106,7 +159,9 @@ bool cliSettingsTrusted(SCliContext& c)
 {
     if (c.shell.errorCount() == 0)
         return true;
-    cliFail(c, CLI_FAILED, "the controller's settings could not be read whole; nothing was done");
+    cliFail(c, CLI_FAILED,
+            translate("nie udało się odczytać wszystkich ustawień sterownika; nic nie zostało "
+                      "zrobione"));
     return false;
 }
 

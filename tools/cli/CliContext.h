@@ -35,8 +35,11 @@ bool cliSettingsTrusted(SCliContext& c);
 // "KEY TAB VALUE" lines, or one JSON object, in the settings file's order.
 void printSettingsBlock(SCliContext& c, const CSettings& s);
 // What a device path is called in messages: "/dev/ttyUSB0: Permission
-// denied; add your user to the dialout group, ...".
+// denied; add your user to the dialout group, ...", in the current language.
 std::string cliPortProblem(const std::string& path, int err);
+// The same in the system's own English words, for JSON output that scripts
+// may match whatever language the fitter chose.
+std::string cliPortProblemUntranslated(const std::string& path, int err);
 
 int cmdPorts(SCliContext& c);
 int cmdInfo(SCliContext& c);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CliJson.h"
+#include "CliText.h"
 #include "data/FuelSensorCheck.h"
 #include "lang/Translation.h"
 #include "link/CDeviceErrorBase.h"
@@ -72,7 +73,8 @@ int cmdMode(SCliContext& c)
         ok = d.workAuto();
         failure = "Nie powiodło się przełączenie w tryb AUTO!";
     } else {
-        return cliFail(c, CLI_USAGE, "mode takes petrol, lpg or auto, not '" + mode + "'");
+        return cliFail(c, CLI_USAGE,
+                       translate("mode przyjmuje petrol, lpg lub auto, a nie ") + cliQuoted(mode));
     }
     if (!ok)
         return cliFail(c, CLI_FAILED, translate(failure));
@@ -138,13 +140,14 @@ int cmdFuelSensor(SCliContext& c)
         if (const SFuelSensorType* type = findFuelSensorType(c.opt.set)) {
             if (!type->preset)
                 return cliFail(c, CLI_USAGE,
-                               "give the thresholds of \"" + c.opt.set + "\" as T0,T1,T2,T3");
+                               translate("podaj progi czujnika ") + "\"" + c.opt.set + "\"" +
+                                   translate(" jako T0,T1,T2,T3"));
             t = type->thresholds;
         } else if (!parseFuelThresholds(c.opt.set, t)) {
             return cliFail(c, CLI_REFUSED,
-                           "--set takes four numbers from 0 to 255 as T0,T1,T2,T3, or a sensor "
-                           "type, not '" +
-                               c.opt.set + "'");
+                           translate("--set przyjmuje cztery liczby od 0 do 255 jako T0,T1,T2,T3 "
+                                     "albo typ czujnika, a nie ") +
+                               cliQuoted(c.opt.set));
         }
         std::string message;
         if (!checkFuelThresholds(t, &message))
@@ -194,17 +197,21 @@ int cmdInjectors(SCliContext& c)
         const std::uint8_t mask = *c.opt.mask;
         if (mask & ~limit)
             return cliFail(c, CLI_REFUSED,
-                           "the mask names injectors the controller does not have (it has " +
-                               std::to_string(d.m_devInfo.m_injCount) + ")");
+                           translate("maska obejmuje wtryskiwacze, których sterownik nie ma; "
+                                     "ma ich tylko ") +
+                               std::to_string(d.m_devInfo.m_injCount));
         // Switching injectors off is a test made on LPG; on petrol the
         // service view leaves the buttons without effect, and so do we.
         if (!d.isDemo()) {
             diag_t live{};
             if (d.readDiag(live) != 0)
-                return cliFail(c, CLI_FAILED, "cannot read the fuel in use; nothing was sent");
+                return cliFail(c, CLI_FAILED,
+                               translate("nie można odczytać, na jakim paliwie pracuje silnik; "
+                                         "nic nie zostało wysłane"));
             if (live.fuel != FUEL_LPG && live.fuel != 4 && live.fuel != 5)
                 return cliFail(c, CLI_FAILED,
-                               "the car does not run on LPG; the mask is only sent on LPG");
+                               translate("samochód nie pracuje na LPG; maskę wysyła się tylko "
+                                         "podczas pracy na LPG"));
         }
         if (!d.setInjectorMask(mask))
             return cliFail(c, CLI_FAILED, translate("Nie powiodło się ustawienie urządzenia!"));
@@ -231,7 +238,7 @@ int cmdInjectors(SCliContext& c)
     std::snprintf(hex, sizeof hex, "0x%02X", mask);
     c.out << "mask\t" << hex << '\n';
     for (int i = 0; i < count; ++i)
-        c.out << (i + 1) << '\t' << ((mask >> i) & 1 ? "on" : "off") << '\n';
+        c.out << (i + 1) << '\t' << translate((mask >> i) & 1 ? "wł." : "wył.") << '\n';
     c.out.flush();
     return CLI_OK;
 }
@@ -240,18 +247,20 @@ int cmdEeprom(SCliContext& c)
 {
     const auto& ops = c.opt.operands;
     if (ops[0] != "read")
-        return cliFail(c, CLI_USAGE, "usage: nimo-cli eeprom read ADDR COUNT");
+        return cliFail(c, CLI_USAGE, translate("użycie: ") + "nimo-cli eeprom read ADDR COUNT");
     unsigned long address = 0;
     unsigned long count = 0;
     if (!parseAddress(ops[1], address) || address > 0xFFFF)
-        return cliFail(c, CLI_REFUSED, "ADDR must be 0 to 0xFFFF, not '" + ops[1] + "'");
+        return cliFail(c, CLI_REFUSED,
+                       translate("ADDR musi wynosić od 0 do 0xFFFF, a nie ") + cliQuoted(ops[1]));
     if (!parseAddress(ops[2], count) || count == 0 || address + count > 0x10000)
         return cliFail(c, CLI_REFUSED,
-                       "COUNT must be at least 1 and the area must end by 0x10000, not '" + ops[2] +
-                           "'");
+                       translate("COUNT musi wynosić co najmniej 1, a obszar musi się kończyć "
+                                 "najpóźniej na 0x10000; podano ") +
+                           cliQuoted(ops[2]));
     std::vector<std::uint8_t> bytes(count);
     if (!c.device.readEepromArea(static_cast<std::uint16_t>(address), count, bytes.data()))
-        return cliFail(c, CLI_FAILED, "cannot read the controller's EEPROM");
+        return cliFail(c, CLI_FAILED, translate("nie można odczytać pamięci EEPROM sterownika"));
     if (c.opt.json) {
         std::vector<std::string> values;
         for (std::uint8_t b : bytes)

@@ -84,8 +84,8 @@ bool CMonitor::drain()
         if (m_done)
             break;
         if (m_recording.isOpen() && !m_recording.write(rec))
-            m_c.err << "nimo-cli: cannot write the recording " << m_c.opt.record
-                    << "; recording stopped, the stream goes on" << std::endl;
+            m_c.err << "nimo-cli: " << translate("nie można zapisać nagrania ") << m_c.opt.record
+                    << translate("; nagrywanie przerwane, odczyt trwa dalej") << std::endl;
         m_c.out << liveLine(rec, m_format) << '\n';
         ++m_printed;
         if (m_c.opt.count && m_printed >= *m_c.opt.count)
@@ -99,12 +99,14 @@ bool CMonitor::drain()
 
 bool CMonitor::reconnect()
 {
-    m_c.err << "nimo-cli: " << translate("Błąd komunikacji") << " - link lost, reconnecting"
+    m_c.err << "nimo-cli: " << translate("Błąd komunikacji")
+            << translate(" - utracono połączenie ze sterownikiem, ponowne łączenie...")
             << std::endl;
     while (!finished()) {
         m_c.shell.clearLinkLost();
         if (cliReconnect(m_c) && startLive(m_c.device)) {
-            m_c.err << "nimo-cli: linked again at " << m_c.device.serialPort().path() << std::endl;
+            m_c.err << "nimo-cli: " << translate("ponownie połączono przez ")
+                    << m_c.device.serialPort().path() << std::endl;
             return true;
         }
         pause(kReconnectMs);
@@ -115,7 +117,7 @@ bool CMonitor::reconnect()
 int CMonitor::run()
 {
     if (!m_c.opt.record.empty() && !m_recording.open(m_c.opt.record, true))
-        return cliFail(m_c, CLI_REFUSED, "cannot write the recording " + m_c.opt.record);
+        return cliFail(m_c, CLI_REFUSED, translate("nie można zapisać nagrania ") + m_c.opt.record);
     if (m_c.opt.seconds) {
         m_deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(*m_c.opt.seconds));
@@ -123,7 +125,9 @@ int CMonitor::run()
     CCliStopScope acceptStop;
     m_c.shell.clearLinkLost();
     if (!startLive(m_c.device))
-        return cliFail(m_c, CLI_FAILED, "the controller did not pass the link test; no live data");
+        return cliFail(
+            m_c, CLI_FAILED,
+            translate("sterownik nie przeszedł testu połączenia; brak danych bieżących"));
     if (m_format == ELiveFormat::Text)
         m_c.out << liveHeader(m_format) << std::endl;
 
@@ -150,9 +154,11 @@ int CMonitor::run()
         drain();
     m_recording.close();
     if (!stopped)
-        return cliFail(m_c, CLI_FAILED, "the live-data reader did not stop in time");
+        return cliFail(m_c, CLI_FAILED,
+                       translate("odczyt danych bieżących nie zatrzymał się na czas"));
     if (!linked)
-        return cliFail(m_c, CLI_NO_DEVICE, "the link was still down at the end");
+        return cliFail(m_c, CLI_NO_DEVICE,
+                       translate("do końca nie udało się odzyskać połączenia ze sterownikiem"));
     return CLI_OK;
 }
 
@@ -170,7 +176,10 @@ int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err)
     const std::string& path = opt.operands.front();
     CDiagFileReader reader;
     if (!reader.open(path)) {
-        err << "nimo-cli: " << path << ": not a recording (cannot be read, or not format version 1)"
+        err << "nimo-cli: " << path
+            << translate(
+                   ": to nie jest nagranie (nie można go odczytać albo zapisano je w formacie "
+                   "innym niż wersja 1)")
             << std::endl;
         return CLI_REFUSED;
     }
@@ -188,7 +197,8 @@ int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err)
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const std::uintmax_t whole = DIAG_FILE_HEADER + records * DIAG_RECORD_SIZE;
     if (!ec && size > whole)
-        err << "nimo-cli: " << path << ": " << (size - whole)
-            << " bytes after the last whole record ignored" << std::endl;
+        err << "nimo-cli: " << path << ": "
+            << translate("pominięto bajty za ostatnim pełnym rekordem: ") << (size - whole)
+            << std::endl;
     return CLI_OK;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "CliText.h"
 #include "data/SettingsKeys.h"
 #include "lang/Translation.h"
 
@@ -66,32 +67,35 @@ std::string apply(const std::string& name, const std::string& value, SCliOptions
 {
     if (name == "--port") {
         if (value.empty())
-            return "--port needs a path or a port number";
+            return translate("--port wymaga ścieżki lub numeru portu");
         opt.ports.push_back(value);
     } else if (name == "--lang") {
         opt.language = cliLanguage(value);
         if (opt.language < 0)
-            return "--lang takes pl, en, ru, it or de, not '" + value + "'";
+            return translate("--lang przyjmuje pl, en, ru, it lub de, a nie ") + cliQuoted(value);
     } else if (name == "--count") {
         std::uint64_t n = 0;
         if (!parseUnsigned(value, n) || n == 0)
-            return "--count takes a whole number above 0, not '" + value + "'";
+            return translate("--count przyjmuje liczbę całkowitą większą od 0, a nie ") +
+                   cliQuoted(value);
         opt.count = n;
     } else if (name == "--seconds") {
         double s = 0;
         if (!parseSettingsNumber(value, s) || !(s > 0) || s > 1e9)
-            return "--seconds takes a number of seconds above 0, not '" + value + "'";
+            return translate("--seconds przyjmuje liczbę sekund większą od 0, a nie ") +
+                   cliQuoted(value);
         opt.seconds = s;
     } else if (name == "--record") {
         if (value.empty())
-            return "--record needs a file name";
+            return translate("--record wymaga nazwy pliku");
         opt.record = value;
     } else if (name == "--set") {
         opt.set = value;
     } else if (name == "--mask") {
         std::uint64_t m = 0;
         if (!parseUnsigned(value, m) || m > 255)
-            return "--mask takes a number from 0 to 255 (or 0x00 to 0xFF), not '" + value + "'";
+            return translate("--mask przyjmuje liczbę od 0 do 255 (lub od 0x00 do 0xFF), a nie ") +
+                   cliQuoted(value);
         opt.mask = static_cast<std::uint8_t>(m);
     } else if (name == "--demo") {
         opt.demo = true;
@@ -106,7 +110,7 @@ std::string apply(const std::string& name, const std::string& value, SCliOptions
     } else if (name == "--yes") {
         opt.yes = true;
     } else {
-        return "unknown option '" + name + "'";
+        return translate("nieznana opcja ") + cliQuoted(name);
     }
     return {};
 }
@@ -152,6 +156,21 @@ int cliPortNumber(const std::string& portArg)
     return r.ec == std::errc() ? n : 0;
 }
 
+int cliLanguageArg(const std::vector<std::string>& args)
+{
+    int language = -1;
+    for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        int asked = -1;
+        if (args[i] == "--lang" && i + 1 < args.size())
+            asked = cliLanguage(args[++i]);
+        else if (args[i].rfind("--lang=", 0) == 0)
+            asked = cliLanguage(args[i].substr(7));
+        if (asked >= 0)
+            language = asked;
+    }
+    return language;
+}
+
 std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt)
 {
     bool optionsEnd = false;
@@ -177,11 +196,11 @@ std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& o
         if (takesValue(name)) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
-                    return name + " needs a value";
+                    return name + translate(" wymaga wartości");
                 value = args[++i];
             }
         } else if (hasValue) {
-            return name + " takes no value";
+            return name + translate(" nie przyjmuje wartości");
         }
         if (std::string why = apply(name, value, opt); !why.empty())
             return why;
@@ -195,19 +214,19 @@ std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& o
     opt.operands.assign(positional.begin() + 1, positional.end());
     const auto rule = rules().find(opt.command);
     if (rule == rules().end())
-        return "unknown command '" + opt.command + "'";
+        return translate("nieznane polecenie ") + cliQuoted(opt.command);
     for (const std::string& name : opt.given) {
         const auto& allowed = rule->second.options;
         if (std::find(allowed.begin(), allowed.end(), name) == allowed.end())
-            return opt.command + " does not take " + name;
+            return opt.command + translate(" nie przyjmuje opcji ") + name;
     }
     if (opt.help)
         return {};
     const std::size_t n = opt.operands.size();
     if (n < rule->second.minOperands || n > rule->second.maxOperands) {
         if (rule->second.maxOperands == 0)
-            return opt.command + " takes no operands";
-        return "usage: nimo-cli " + opt.command + " " + rule->second.operandText;
+            return opt.command + translate(" nie przyjmuje argumentów");
+        return translate("użycie: ") + "nimo-cli " + opt.command + " " + rule->second.operandText;
     }
     return {};
 }

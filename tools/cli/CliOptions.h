@@ -1,6 +1,6 @@
 // nimo-cli's command line: global options, the command, its own options and
 // its operands, checked against what each command accepts.
-// Thread safety: pure functions.
+// Thread safety: pure functions (messages use the current language).
 #pragma once
 
 #include <cstdint>
@@ -44,8 +44,12 @@ struct SCliOptions {
 const std::vector<std::string>& cliCommands();
 bool isCliCommand(const std::string& name);
 
-// Empty on success; otherwise what is wrong, for a usage message.
+// Empty on success; otherwise what is wrong, for a usage message in the
+// current language.
 std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt);
+// The language the last valid --lang asks for, -1 for none. Read before the
+// rest of the line is checked, so that even a usage error speaks it.
+int cliLanguageArg(const std::vector<std::string>& args);
 
 // "pl".."de" to a language number, -1 for anything else.
 int cliLanguage(const std::string& code);

@@ -9,6 +9,7 @@
 
 #include "CliJson.h"
 #include "errors/IError.h"
+#include "lang/Translation.h"
 #include "link/CPortList.h"
 #include "link/CSerialPort.h"
 
@@ -20,7 +21,8 @@ struct SPortReport {
     bool exists = false;
     bool tested = false; // false in demonstration mode: nothing is opened
     bool opens = false;
-    std::string problem;
+    std::string problem;     // in the current language
+    std::string jsonProblem; // in the system's own words
     bool controller = false;
 };
 
@@ -44,10 +46,13 @@ SPortReport examine(int number, const std::string& path, bool demo)
         r.controller = probe.testLink();
     } catch (IError* e) {
         std::unique_ptr<IError> owned(e);
-        if (!r.opens)
+        if (!r.opens) {
             r.problem = cliPortProblem(path, port.lastError());
-        else
+            r.jsonProblem = cliPortProblemUntranslated(path, port.lastError());
+        } else {
             r.problem = path + ": " + e->text();
+            r.jsonProblem = r.problem;
+        }
     }
     port.close();
     return r;
@@ -73,7 +78,7 @@ int cmdPorts(SCliContext& c)
             o.number("port", r.number).text("path", r.path).boolean("exists", r.exists);
             if (r.tested) {
                 o.boolean("opens", r.opens)
-                    .raw("error", r.problem.empty() ? "null" : jsonString(r.problem))
+                    .raw("error", r.jsonProblem.empty() ? "null" : jsonString(r.jsonProblem))
                     .boolean("controller", r.controller);
             } else {
                 o.raw("opens", "null").raw("error", "null").raw("controller", "null");
@@ -83,17 +88,23 @@ int cmdPorts(SCliContext& c)
         c.out << jsonArray(items) << std::endl;
     } else {
         for (const SPortReport& r : reports) {
-            c.out << r.number << '\t' << r.path << '\t' << (r.exists ? "present" : "missing");
+            c.out << r.number << '\t' << r.path << '\t'
+                  << translate(r.exists ? "istnieje" : "brak");
             if (r.tested) {
-                c.out << '\t' << (r.opens ? "opens" : "cannot open: " + r.problem) << '\t'
-                      << (r.controller ? "controller" : "no controller");
+                c.out << '\t'
+                      << (r.opens ? translate("otwiera się")
+                                  : translate("nie można otworzyć: ") + r.problem)
+                      << '\t' << translate(r.controller ? "sterownik" : "brak sterownika");
                 if (r.opens && !r.problem.empty())
                     c.out << " (" << r.problem << ")";
             }
             c.out << '\n';
         }
         if (reports.empty())
-            c.err << "nimo-cli: no serial ports found; name one with --port PATH" << std::endl;
+            c.err << "nimo-cli: "
+                  << translate("nie znaleziono żadnego portu szeregowego; wskaż go opcją "
+                               "--port ŚCIEŻKA")
+                  << std::endl;
         c.out.flush();
     }
     return anyController ? CLI_OK : CLI_NO_DEVICE;

@@ -6,6 +6,7 @@
 
 #include "CliContext.h"
 #include "CliHelp.h"
+#include "CliText.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
@@ -44,7 +45,7 @@ const SDispatch kCommands[] = {
 
 int usageError(std::ostream& err, const std::string& why)
 {
-    err << "nimo-cli: " << why << "\nTry 'nimo-cli --help'." << std::endl;
+    err << "nimo-cli: " << why << '\n' << translate("Spróbuj 'nimo-cli --help'.") << std::endl;
     return CLI_USAGE;
 }
 
@@ -85,7 +86,8 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
         }
         const std::string page = cliCommandHelp(opt.operands.front());
         if (page.empty())
-            return usageError(err, "no help for '" + opt.operands.front() + "'");
+            return usageError(err,
+                              translate("brak opisu polecenia ") + cliQuoted(opt.operands.front()));
         out << page;
         return CLI_OK;
     }
@@ -97,7 +99,7 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
     const auto* cmd = std::find_if(std::begin(kCommands), std::end(kCommands),
                                    [&](const SDispatch& d) { return opt.command == d.name; });
     if (cmd == std::end(kCommands))
-        return usageError(err, "unknown command '" + opt.command + "'");
+        return usageError(err, translate("nieznane polecenie ") + cliQuoted(opt.command));
 
     CUserPathsScope paths(opt.ports);
     CConsoleShell shell(err,
@@ -114,6 +116,8 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
+    if (const int language = cliLanguageArg(args); language >= 0)
+        setCurrentLanguage(language);
     SCliOptions opt;
     if (std::string why = parseCliOptions(args, opt); !why.empty())
         return usageError(err, why);

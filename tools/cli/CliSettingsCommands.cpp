@@ -10,6 +10,7 @@
 #include <set>
 
 #include "CliJson.h"
+#include "CliText.h"
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
 #include "data/SettingsTransfer.h"
@@ -63,7 +64,7 @@ void refreshCounters(SCliContext& c)
 {
     if (!c.device.readStatistic())
         c.err << "nimo-cli: " << translate("Nie powiodło się odczytanie ustawień urządzenia!")
-              << " (work times)" << std::endl;
+              << translate(" (czasy pracy)") << std::endl;
 }
 
 void printDone(SCliContext& c, const std::string& what, const std::string& file)
@@ -149,16 +150,19 @@ int cmdSet(SCliContext& c)
     for (const std::string& pair : c.opt.operands) {
         const auto eq = pair.find('=');
         if (eq == std::string::npos || eq == 0)
-            return cliFail(c, CLI_USAGE, "expected KEY=VALUE, not '" + pair + "'");
+            return cliFail(c, CLI_USAGE,
+                           translate("oczekiwano KLUCZ=WARTOŚĆ, a nie ") + cliQuoted(pair));
         const std::string name = pair.substr(0, eq);
         const SSettingsKey* key = findSettingsKey(name);
         if (key == nullptr)
             return cliFail(c, CLI_USAGE,
-                           "unknown key '" + name + "' ('nimo-cli settings' lists the keys)");
+                           translate("nieznany klucz ") + cliQuoted(name) +
+                               translate(" (listę kluczy pokazuje 'nimo-cli settings')"));
         if (key->target == ESettingsTarget::DeviceInfo || key->target == ESettingsTarget::FileOnly)
-            return cliFail(c, CLI_REFUSED, name + " is not a setting the controller takes");
+            return cliFail(c, CLI_REFUSED,
+                           name + translate(" nie jest ustawieniem, które przyjmuje sterownik"));
         if (!seen.insert(name).second)
-            return cliFail(c, CLI_USAGE, name + " is given twice");
+            return cliFail(c, CLI_USAGE, name + translate(" podano dwukrotnie"));
         changes.emplace_back(key, pair.substr(eq + 1));
     }
     if (cliConnect(c) != CLI_OK)
@@ -176,7 +180,8 @@ int cmdSet(SCliContext& c)
     bool mountData = false;
     for (const auto& [key, value] : changes) {
         if (!setSettingsValue(*key, changed, value))
-            return cliFail(c, CLI_REFUSED, "value refused: " + key->name + "=" + value);
+            return cliFail(c, CLI_REFUSED,
+                           translate("wartość odrzucona: ") + key->name + "=" + value);
         if (key->name == "m_injectorType")
             changed.setInjectorType(changed.m_injectorType);
         settingsRecord = settingsRecord || key->target == ESettingsTarget::SettingsRecord;
@@ -185,7 +190,7 @@ int cmdSet(SCliContext& c)
     }
     std::string badKey;
     if (!checkSettingsRanges(changed, &badKey))
-        return cliFail(c, CLI_REFUSED, "value refused: " + badKey);
+        return cliFail(c, CLI_REFUSED, translate("wartość odrzucona: ") + badKey);
 
     // Bits the controller only takes up after a reset, with the car on petrol.
     constexpr std::uint8_t kPressureSensorBit = 0x10;
@@ -249,7 +254,7 @@ int cmdDefaults(SCliContext& c)
     if (!c.opt.yes)
         return cliFail(c, CLI_USAGE,
                        translate("Czy chcesz przywrócić ustawienia fabryczne?") +
-                           " Add --yes to restore them.");
+                           translate(" Dodaj --yes, aby je przywrócić."));
     if (cliConnect(c) != CLI_OK)
         return CLI_NO_DEVICE;
     if (!cliSettingsTrusted(c))

@@ -1,0 +1,12 @@
+// How nimo-cli sets a value off inside a translated message: the fixed
+// pieces go through translate() one by one, the value stands between them
+// as the user typed it.
+// Thread safety: pure functions.
+#pragma once
+
+#include <string>
+
+inline std::string cliQuoted(const std::string& value)
+{
+    return "'" + value + "'";
+}
