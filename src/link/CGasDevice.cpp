@@ -27,25 +27,6 @@ constexpr int VERSION_OFFSET = 40000;
 
 constexpr std::size_t FUEL_DIRECTION = 4;
 
-std::uint16_t word(const std::uint8_t* p)
-{
-    std::uint16_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::uint32_t dword(const std::uint8_t* p)
-{
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-void putWord(std::uint8_t* p, std::uint16_t v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
 } // namespace
 
 CGasDevice::CGasDevice(IGasShell& shell) : m_shell(shell) {}
@@ -88,7 +69,7 @@ bool CGasDevice::command(std::uint8_t code, std::uint16_t param, std::uint8_t ex
 {
     auto build = [code, param](SBuffer& b) {
         b[0] = code;
-        putWord(&b[kCommandParamOffset], param);
+        setPayloadWord(&b[kCommandParamOffset], param);
         return kCommandPayloadSize;
     };
     return exchangeRetry(MSG_TYPE_COMMAND, build, expectType, buf, len, attempts, pauseMs);
@@ -207,7 +188,7 @@ bool CGasDevice::testLink()
     std::uint8_t len = 0;
     if (!command(CMD_TEST, 0, MSG_TYPE_COMMAND, buf, len, LINK_TEST_ATTEMPTS))
         return false;
-    m_linkTestOk = word(&buf[kCommandParamOffset]) == LINK_TEST_ANSWER;
+    m_linkTestOk = payloadWord(&buf[kCommandParamOffset]) == LINK_TEST_ANSWER;
     return true;
 }
 
@@ -224,14 +205,14 @@ bool CGasDevice::readVersion()
     std::uint8_t len = 0;
     if (!command(CMD_VERSION, 0, MSG_TYPE_VERSION, buf, len))
         return false;
-    int version = word(&buf[VERSION_WORD]);
+    int version = payloadWord(&buf[VERSION_WORD]);
     if (version > VERSION_OFFSET)
         version -= VERSION_OFFSET;
     m_devInfo.m_version = version;
     m_devInfo.m_injCount = buf[VERSION_INJ_COUNT];
     m_devInfo.m_serial = CCipher::decipherSerial(
         std::string_view(reinterpret_cast<const char*>(&buf[VERSION_SERIAL]), CCipher::BLOCK_SIZE));
-    m_devInfo.m_prodDate = dateFromCode(word(&buf[VERSION_DATE]));
+    m_devInfo.m_prodDate = dateFromCode(payloadWord(&buf[VERSION_DATE]));
     return true;
 }
 
@@ -246,9 +227,9 @@ bool CGasDevice::readFlags()
     std::uint8_t len = 0;
     if (!command(CMD_FLAGS, 0, MSG_TYPE_FLAGS, buf, len))
         return false;
-    m_devInfo.m_flags.flags1 = dword(&buf[0]);
-    m_devInfo.m_flags.flags2 = dword(&buf[4]);
-    m_devInfo.m_flags.clock = dword(&buf[8]);
+    m_devInfo.m_flags.flags1 = payloadDword(&buf[0]);
+    m_devInfo.m_flags.flags2 = payloadDword(&buf[4]);
+    m_devInfo.m_flags.clock = payloadDword(&buf[8]);
     recomputeClock();
     return true;
 }
@@ -291,8 +272,8 @@ bool CGasDevice::readStatistic()
     std::uint8_t len = 0;
     if (!command(CMD_STATISTIC, 0, MSG_TYPE_STATISTIC, buf, len))
         return false;
-    m_devInfo.m_statistic.gas = dword(&buf[0]);
-    m_devInfo.m_statistic.lpg = dword(&buf[4]);
+    m_devInfo.m_statistic.gas = payloadDword(&buf[0]);
+    m_devInfo.m_statistic.lpg = payloadDword(&buf[4]);
     return true;
 }
 
@@ -519,7 +500,7 @@ bool CGasDevice::getInjectorMask(std::uint8_t& mask)
     std::uint8_t len = 0;
     if (!command(CMD_GET_INJ_MASK, 0, MSG_TYPE_COMMAND, buf, len, DEVICE_ATTEMPTS, SWITCH_PAUSE_MS))
         return false;
-    mask = static_cast<std::uint8_t>(word(&buf[kCommandParamOffset]) & 0xFF);
+    mask = static_cast<std::uint8_t>(payloadWord(&buf[kCommandParamOffset]) & 0xFF);
     return true;
 }
 
@@ -564,12 +545,12 @@ bool CGasDevice::writeEepromArea(std::uint16_t address, std::size_t count, const
     for (std::size_t done = 0; done < count; done += EEPROM_BLOCK) {
         SEepromBlock block{};
         const auto at = static_cast<std::uint16_t>(address + done);
-        putWord(block.data(), at);
+        setPayloadWord(block.data(), at);
         const std::size_t n = std::min(EEPROM_BLOCK, count - done);
         // A last, partial block keeps the controller's bytes behind the area.
         if (n < EEPROM_BLOCK && !readEeprom(at, block))
             return false;
-        putWord(block.data(), at);
+        setPayloadWord(block.data(), at);
         std::copy_n(in + done, n, block.begin() + 2);
         if (!writeEeprom(block))
             return false;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // One buffer serves request and reply; a reply payload (255) plus its two
 // checksum bytes always fits.
@@ -76,3 +77,21 @@ std::uint16_t frameSum(const std::uint8_t* bytes, std::size_t count);
 // codes outside the traced set.
 const char* typeName(std::uint8_t type);
 const char* commandName(std::uint8_t command);
+
+// Fields of a payload that fromWire has put in host order.
+inline std::uint16_t payloadWord(const std::uint8_t* p)
+{
+    std::uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline std::uint32_t payloadDword(const std::uint8_t* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void setPayloadWord(std::uint8_t* p, std::uint16_t v)
+{
+    std::memcpy(p, &v, sizeof v);
+}

@@ -13,20 +13,6 @@
 
 namespace {
 
-std::uint16_t host16(const std::uint8_t* p)
-{
-    std::uint16_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::uint32_t host32(const std::uint8_t* p)
-{
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 // A type-3 acknowledgement: CMD_DONE, 0, result, status (big-endian).
 Bytes ack(std::uint16_t result, std::uint16_t status)
 {
@@ -91,8 +77,8 @@ TEST_F(ExchangeTest, VersionRequestGoesOutByteExactAndTheReplyComesBackInHostOrd
 
     EXPECT_EQ(m_len, 22);
     EXPECT_EQ(m_type, MSG_TYPE_VERSION);
-    EXPECT_EQ(host16(m_buf), 0x0102);
-    EXPECT_EQ(host16(m_buf + 2), 0x9C40);
+    EXPECT_EQ(payloadWord(m_buf), 0x0102);
+    EXPECT_EQ(payloadWord(m_buf + 2), 0x9C40);
     EXPECT_EQ(m_buf[4], 8);
     // checksum bytes (22 + 7 + 1 + 2 + 0x9C + 0x40 + 8 = 0x0104) behind the
     // payload, then zeros to the end of the buffer
@@ -137,8 +123,8 @@ TEST_F(ExchangeTest, StatusWordRefusesAllButHeldFaultCodes)
         EXPECT_EQ(m_link.transact(m_buf, m_len, m_type), c.accepted);
         // Even a refusal has passed the checksum: length and type are the reply's.
         EXPECT_EQ(m_type, MSG_TYPE_COMMAND);
-        EXPECT_EQ(host16(m_buf + 2), 0x0055);
-        EXPECT_EQ(host16(m_buf + 4), c.status);
+        EXPECT_EQ(payloadWord(m_buf + 2), 0x0055);
+        EXPECT_EQ(payloadWord(m_buf + 4), c.status);
 
         // The diagnostic exchange does not judge the status word.
         command(CMD_TEST);
@@ -154,9 +140,9 @@ TEST_F(ExchangeTest, FlagsReplyYieldsThreeThirtyTwoBitValues)
     command(CMD_FLAGS);
     ASSERT_TRUE(m_link.transact(m_buf, m_len, m_type));
     EXPECT_EQ(m_type, MSG_TYPE_FLAGS);
-    EXPECT_EQ(host32(m_buf), 31u);
-    EXPECT_EQ(host32(m_buf + 4), 0u);
-    EXPECT_EQ(host32(m_buf + 8), 40000u);
+    EXPECT_EQ(payloadDword(m_buf), 31u);
+    EXPECT_EQ(payloadDword(m_buf + 4), 0u);
+    EXPECT_EQ(payloadDword(m_buf + 8), 40000u);
 }
 
 TEST_F(ExchangeTest, DiagnosticRecordArrivesWithItsWordsInHostOrder)
@@ -178,9 +164,9 @@ TEST_F(ExchangeTest, DiagnosticRecordArrivesWithItsWordsInHostOrder)
     EXPECT_EQ(m_type, MSG_TYPE_DIAG);
     EXPECT_EQ(m_buf[0], 3);
     EXPECT_EQ(m_buf[1], 2);
-    EXPECT_EQ(host16(m_buf + 10), 0x1234);
-    EXPECT_EQ(host16(m_buf + 12), 200);
-    EXPECT_EQ(host16(m_buf + 74), 0xFFF0);
+    EXPECT_EQ(payloadWord(m_buf + 10), 0x1234);
+    EXPECT_EQ(payloadWord(m_buf + 12), 200);
+    EXPECT_EQ(payloadWord(m_buf + 74), 0xFFF0);
 }
 
 TEST_F(ExchangeTest, LongestReplyFitsTheBuffer)
@@ -251,7 +237,7 @@ TEST_F(ExchangeTest, TwoThreadsNeverInterleaveTheirFrames)
             buf[0] = CMD_TEST;
             std::memcpy(buf + 2, &param, sizeof param);
             std::uint8_t len = kCommandPayloadSize, type = MSG_TYPE_COMMAND;
-            if (m_link.transact(buf, len, type) && host16(buf + 2) == param)
+            if (m_link.transact(buf, len, type) && payloadWord(buf + 2) == param)
                 ++good;
         }
     };

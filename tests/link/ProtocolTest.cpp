@@ -10,20 +10,6 @@
 
 namespace {
 
-std::uint16_t host16(const std::uint8_t* p)
-{
-    std::uint16_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-std::uint32_t host32(const std::uint8_t* p)
-{
-    std::uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 struct SLayout {
     std::uint8_t type;
     std::vector<std::size_t> words;
@@ -61,13 +47,13 @@ TEST(WireOrder, EachTypeSwapsExactlyItsFieldsBothWays)
 
         std::vector<bool> touched(wire.size());
         for (auto o : layout.words) {
-            EXPECT_EQ(host16(&host[o]), (wire[o] << 8) | wire[o + 1]);
+            EXPECT_EQ(payloadWord(&host[o]), (wire[o] << 8) | wire[o + 1]);
             touched[o] = touched[o + 1] = true;
         }
         for (auto o : layout.longs) {
-            EXPECT_EQ(host32(&host[o]), (std::uint32_t{wire[o]} << 24) |
-                                            (std::uint32_t{wire[o + 1]} << 16) |
-                                            (std::uint32_t{wire[o + 2]} << 8) | wire[o + 3]);
+            EXPECT_EQ(payloadDword(&host[o]), (std::uint32_t{wire[o]} << 24) |
+                                                  (std::uint32_t{wire[o + 1]} << 16) |
+                                                  (std::uint32_t{wire[o + 2]} << 8) | wire[o + 3]);
             for (int i = 0; i < 4; ++i)
                 touched[o + i] = true;
         }
@@ -87,9 +73,9 @@ TEST(WireOrder, FlagsWordsReadAsNumbers)
     // flags1 0x1F, flags2 0, clock 40000 = 0x9C40
     std::uint8_t p[kExchangeBufferSize] = {0, 0, 0, 0x1F, 0, 0, 0, 0, 0, 0, 0x9C, 0x40};
     fromWire(p, MSG_TYPE_FLAGS, 12);
-    EXPECT_EQ(host32(p), 31u);
-    EXPECT_EQ(host32(p + 4), 0u);
-    EXPECT_EQ(host32(p + 8), 40000u);
+    EXPECT_EQ(payloadDword(p), 31u);
+    EXPECT_EQ(payloadDword(p + 4), 0u);
+    EXPECT_EQ(payloadDword(p + 8), 40000u);
 }
 
 TEST(WireOrder, DiagnosticRecordIsConvertedOnlyOnArrival)
@@ -105,9 +91,9 @@ TEST(WireOrder, DiagnosticRecordIsConvertedOnlyOnArrival)
     fromWire(got.data(), MSG_TYPE_DIAG, 76);
     for (std::size_t i = 0; i < 10; ++i)
         EXPECT_EQ(got[i], wire[i]) << "byte " << i; // single-byte fields
-    EXPECT_EQ(host16(&got[10]), 0x0A0B);            // the engine-period word
+    EXPECT_EQ(payloadWord(&got[10]), 0x0A0B);       // the engine-period word
     for (std::size_t o = 12; o <= 74; o += 2)
-        EXPECT_EQ(host16(&got[o]), (wire[o] << 8) | wire[o + 1]) << "word at " << o;
+        EXPECT_EQ(payloadWord(&got[o]), (wire[o] << 8) | wire[o + 1]) << "word at " << o;
     for (std::size_t i = 76; i < wire.size(); ++i)
         ASSERT_EQ(got[i], wire[i]) << "byte " << i;
 }
@@ -118,14 +104,14 @@ TEST(WireOrder, ShortPayloadLeavesBytesBeyondItsLengthAlone)
     // at 4 would straddle the checksum and must not be swapped.
     std::uint8_t p[kExchangeBufferSize] = {4, 0, 0x12, 0x34, 0x00, 0x00, 0x13};
     fromWire(p, MSG_TYPE_COMMAND, 5);
-    EXPECT_EQ(host16(p + 2), 0x1234);
+    EXPECT_EQ(payloadWord(p + 2), 0x1234);
     EXPECT_EQ(p[4], 0x00);
     EXPECT_EQ(p[5], 0x00);
     EXPECT_EQ(p[6], 0x13);
 
     std::uint8_t flags[kExchangeBufferSize] = {0, 0, 0, 7, 1, 2, 3};
     fromWire(flags, MSG_TYPE_FLAGS, 6);
-    EXPECT_EQ(host32(flags), 7u);
+    EXPECT_EQ(payloadDword(flags), 7u);
     EXPECT_EQ(flags[4], 1);
     EXPECT_EQ(flags[5], 2);
 }

@@ -89,9 +89,9 @@ const std::map<std::string, std::uint8_t>& typeNames()
     return names;
 }
 
-std::string parseIgnore(const std::string& spec, SEmuOptions& o)
+std::string parseIgnore(const std::string& list, SEmuOptions& o)
 {
-    for (auto item : split(spec, ',')) {
+    for (auto item : split(list, ',')) {
         std::string name = lower(item);
         std::replace(name.begin(), name.end(), '-', '_');
         unsigned long long v = 0;
@@ -125,9 +125,9 @@ std::string parseIgnore(const std::string& spec, SEmuOptions& o)
     return {};
 }
 
-std::string parseFaults(const std::string& spec, SEmuFaultConfig& f)
+std::string parseFaults(const std::string& list, SEmuFaultConfig& f)
 {
-    for (const auto& item : split(spec, ',')) {
+    for (const auto& item : split(list, ',')) {
         const auto eq = item.find('=');
         EEmuFault kind{};
         if (eq == std::string::npos || !emuFaultFromName(lower(item.substr(0, eq)), kind))
@@ -142,17 +142,17 @@ std::string parseFaults(const std::string& spec, SEmuFaultConfig& f)
     return {};
 }
 
-std::string parseGain(const std::string& spec, std::vector<SEmuGainPoint>& curve)
+std::string parseGain(const std::string& list, std::vector<SEmuGainPoint>& curve)
 {
     curve.clear();
     double g = 0;
-    if (spec.find(':') == std::string::npos) {
-        if (!toDouble(spec, 0.2, 5, g))
+    if (list.find(':') == std::string::npos) {
+        if (!toDouble(list, 0.2, 5, g))
             return "--gain: a gain from 0.2 to 5, or points TIME:GAIN,...";
         curve.push_back({0, g});
         return {};
     }
-    for (const auto& item : split(spec, ',')) {
+    for (const auto& item : split(list, ',')) {
         const auto colon = item.find(':');
         double t = 0;
         if (colon == std::string::npos || !toDouble(item.substr(0, colon), 0, 50, t) ||
@@ -166,10 +166,10 @@ std::string parseGain(const std::string& spec, std::vector<SEmuGainPoint>& curve
     return {};
 }
 
-std::string parseErrors(const std::string& spec, std::array<std::uint8_t, 4>& out)
+std::string parseErrors(const std::string& list, std::array<std::uint8_t, 4>& out)
 {
     std::string hex;
-    std::string s = spec;
+    std::string s = list;
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
         s = s.substr(2);
     for (char c : s) {
