@@ -238,7 +238,7 @@ Car:
                        (default 800 idle, 2500 steady)
   --true-offset MS     opening time the gas injectors need before they deliver
                        (default 1.0); autocalibration should find it
-  --gain SPEC          gas injectors' gain: one number, or TIME:GAIN points
+  --gain CURVE         gas injectors' gain: one number, or TIME:GAIN points
                        over the effective opening time in ms, linear between
                        points (default 1); map creation should find it
   --reducer-temp C     reducer temperature at start (default 20; it warms up)
