@@ -258,8 +258,21 @@ TEST_F(CliEmu, LoadKeepsTheControllersOwnFlagsAndRefusesBadFiles)
     std::string wildText = text;
     wildText.replace(wildText.find("m_switchRPM\t1200"), 16, "m_switchRPM\t9000");
     std::ofstream(wild) << wildText;
+    const std::string word = dir.file("word.ssf");
+    std::string wordText = text;
+    wordText.replace(wordText.find("m_switchRPM\t1200"), 16, "m_switchRPM\t12ab");
+    std::ofstream(word) << wordText;
+    const std::string garbage = dir.file("garbage.ssf");
+    {
+        std::ofstream out(garbage, std::ios::binary);
+        for (int i = 0; i < 4096; ++i)
+            out.put(static_cast<char>((i * 131 + 7) & 0xFF));
+    }
+    const std::string longLine = dir.file("long.ssf");
+    std::ofstream(longLine) << "m_timeStamp\t" << std::string(10 * 1024 * 1024, 'x') << "\r\n"
+                            << text;
     emu().resetCounters();
-    for (const std::string& bad : {cut, wild, dir.file("missing.ssf")}) {
+    for (const std::string& bad : {cut, wild, word, garbage, longLine, dir.file("missing.ssf")}) {
         const SCliResult r = cli({"load", bad});
         EXPECT_EQ(r.rc, CLI_REFUSED) << bad;
         EXPECT_TRUE(contains(r.err, "Nie można wczytać ustawień z pliku")) << r.err;
