@@ -53,7 +53,7 @@ fuzz: deps
 	@for t in settings_file recording emu_frames; do \
 		mkdir -p build-fuzz/corpus/$$t; \
 		echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
-		build-fuzz/fuzz/$$t/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$t \
+		build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$t \
 			>build-fuzz/$$t.log 2>&1 || { tail -n 40 build-fuzz/$$t.log; exit 1; }; \
 		tail -n 1 build-fuzz/$$t.log; \
 	done

@@ -27,6 +27,22 @@ constexpr int VERSION_OFFSET = 40000;
 
 constexpr std::size_t FUEL_DIRECTION = 4;
 
+// Shows the waiting window for a scope and closes it on every way out,
+// a thrown port error included.
+class CWaitingWindow {
+public:
+    CWaitingWindow(IGasShell& shell, const char* polish) : m_shell(shell)
+    {
+        m_shell.showWaiting(translate(polish));
+    }
+    ~CWaitingWindow() { m_shell.closeWaiting(); }
+    CWaitingWindow(const CWaitingWindow&) = delete;
+    CWaitingWindow& operator=(const CWaitingWindow&) = delete;
+
+private:
+    IGasShell& m_shell;
+};
+
 } // namespace
 
 CGasDevice::CGasDevice(IGasShell& shell) : m_shell(shell) {}
@@ -161,11 +177,7 @@ bool CGasDevice::loadDevice()
     if (!testLink())
         return false;
 
-    m_shell.showWaiting(translate("Wczytywanie ustawień z urządzenia"));
-    struct SCloseWaiting {
-        IGasShell& shell;
-        ~SCloseWaiting() { shell.closeWaiting(); }
-    } closeWaiting{m_shell};
+    CWaitingWindow waiting(m_shell, "Wczytywanie ustawień z urządzenia");
 
     if (!readVersion())
         report("Nie powiodło się odczytanie wersji urządzenia!");
@@ -416,33 +428,22 @@ bool CGasDevice::switchToPetrolAndWait()
 
 bool CGasDevice::clearErrors()
 {
-    m_shell.showWaiting(translate("Przełączenie na benzynę..."));
-    bool petrol = false;
-    try {
+    bool petrol;
+    {
+        CWaitingWindow waiting(m_shell, "Przełączenie na benzynę...");
         petrol = switchToPetrolAndWait();
-    } catch (...) {
-        m_shell.closeWaiting();
-        throw;
     }
-    m_shell.closeWaiting();
     if (!petrol)
         return false;
     if (m_demo) {
         m_shell.setFaultIndicator(false);
         return true;
     }
-    m_shell.showWaiting(translate("Resetowanie sterownika LPG..."));
-    bool cleared = false;
-    try {
-        cleared = acknowledged(CMD_CLEAR_ERRORS);
-    } catch (...) {
-        m_shell.closeWaiting();
-        throw;
-    }
-    if (cleared)
-        m_shell.setFaultIndicator(false);
-    m_shell.closeWaiting();
-    return cleared;
+    CWaitingWindow waiting(m_shell, "Resetowanie sterownika LPG...");
+    if (!acknowledged(CMD_CLEAR_ERRORS))
+        return false;
+    m_shell.setFaultIndicator(false);
+    return true;
 }
 
 bool CGasDevice::readFuelSensor(SFuelSensorRecord& record)
