@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -118,9 +119,8 @@ std::string startEmulator(pid_t& pid)
 
 std::size_t drain(CGasDevice& dev)
 {
-    const std::size_t n = dev.m_diagData.count();
-    dev.m_diagData.eraseFirst(n);
-    return n;
+    std::vector<diag_t> taken;
+    return dev.m_diagData.takeAll(taken);
 }
 
 } // namespace

@@ -42,9 +42,11 @@ void CDiagData::clear()
     m_records.clear();
 }
 
-void CDiagData::eraseFirst(std::size_t n)
+std::size_t CDiagData::takeAll(std::vector<diag_t>& target)
 {
     CMutexGuard guard(m_mutex);
-    const std::size_t drop = std::min(n, m_records.size());
-    m_records.erase(m_records.begin(), m_records.begin() + static_cast<std::ptrdiff_t>(drop));
+    const std::size_t n = m_records.size();
+    target.insert(target.end(), m_records.begin(), m_records.end());
+    m_records.clear();
+    return n;
 }

@@ -24,7 +24,10 @@ public:
     // is beyond the records held.
     void copyRange(std::vector<diag_t>& target, std::size_t first, std::size_t end);
     void clear();
-    void eraseFirst(std::size_t n);
+    // Appends every record held to target and empties the buffer in one
+    // locked step, so a trim by the reader in between can neither drop a
+    // record unseen nor hand one out twice. Returns how many were taken.
+    std::size_t takeAll(std::vector<diag_t>& target);
 
 private:
     CMutex m_mutex;

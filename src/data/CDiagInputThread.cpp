@@ -2,11 +2,9 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "data/DiagRecord.h"
 #include "errors/IError.h"
-#include "link/CGasDevice.h"
 #include "msglib/CLPGThreadManager.h"
 
 CDiagInputThread::CDiagInputThread(CDiagData& data, std::string recording,
@@ -58,10 +56,10 @@ void CDiagInputThread::run()
     }
 }
 
-CDiagRSThread::CDiagRSThread(CGasDevice& device, std::string recording)
-    : CDiagInputThread(device.m_diagData, std::move(recording), device.m_runFlag), m_device(device)
+CDiagRSThread::CDiagRSThread(CLiveSource& source, std::string recording)
+    : CDiagInputThread(source.m_diagData, std::move(recording), source.m_runFlag), m_source(source)
 {
-    ++m_device.m_liveReaders;
+    m_source.m_liveReaders.enter();
     if (m_recording != NO_RECORDING)
         m_file.open(m_recording, true);
 }
@@ -69,13 +67,12 @@ CDiagRSThread::CDiagRSThread(CGasDevice& device, std::string recording)
 CDiagRSThread::~CDiagRSThread()
 {
     m_file.close();
-    --m_device.m_liveReaders;
+    m_source.m_liveReaders.leave();
 }
 
 void CDiagRSThread::onStart()
 {
-    if (!m_device.isDemo())
-        m_device.serialPort().purgeIn();
+    m_source.beginLive();
     m_data.clear();
 }
 
@@ -86,10 +83,9 @@ void CDiagRSThread::onStop()
 
 int CDiagRSThread::readRecord(diag_t& rec)
 {
-    const int result = m_device.readDiag(rec);
-    // Fuel-in-use codes above LPG are LPG variants the views do not tell apart.
-    if (result == 0 && (rec.fuel == 4 || rec.fuel == 5))
-        rec.fuel = FUEL_LPG;
+    const int result = m_source.readDiag(rec);
+    if (result == 0)
+        rec.fuel = viewedFuel(rec.fuel);
     return result;
 }
 
@@ -105,34 +101,27 @@ void CDiagRSThread::processRecord(const diag_t& rec)
 
 void CDiagRSThread::lostLink()
 {
-    m_device.setConnected(false);
-    m_device.shell().linkLost();
+    m_source.liveLost();
 }
 
 bool CDiagRSThread::lineFailed()
 {
-    return m_device.isDemo() ? false : m_device.serialPort().clearCommError() != 0;
+    return m_source.liveLineFailed();
 }
 
-bool startLive(CGasDevice& device, const std::string& recording)
+bool startLive(CLiveSource& source, const std::string& recording)
 {
-    if (!device.linkTestOk() && !device.isDemo()) {
-        device.m_runFlag.store(0);
+    if (!source.liveAllowed()) {
+        source.m_runFlag.store(0);
         return false;
     }
-    device.m_runFlag.store(1);
-    threadManager().addThread(new CDiagRSThread(device, recording));
+    source.m_runFlag.store(1);
+    threadManager().addThread(new CDiagRSThread(source, recording));
     return true;
 }
 
-bool stopLive(CGasDevice& device, std::uint32_t limitMs)
+bool stopLive(CLiveSource& source, std::uint32_t limitMs)
 {
-    device.m_runFlag.store(0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (device.m_liveReaders.load() > 0) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    source.m_runFlag.store(0);
+    return source.m_liveReaders.waitUntilNone(std::chrono::milliseconds(limitMs));
 }

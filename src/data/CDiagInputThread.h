@@ -11,9 +11,8 @@
 
 #include "data/CDiagData.h"
 #include "data/CDiagFile.h"
+#include "data/CLiveSource.h"
 #include "msglib/CSThread.h"
-
-class CGasDevice;
 
 constexpr int DIAG_MAX_FAILURES = 8;
 // A first petrol time below this is noise of a stopped engine (ms).
@@ -52,7 +51,7 @@ protected:
 class CDiagRSThread : public CDiagInputThread {
 public:
     // recording is a path to write a recording to, or NO_RECORDING.
-    CDiagRSThread(CGasDevice& device, std::string recording);
+    CDiagRSThread(CLiveSource& source, std::string recording);
     ~CDiagRSThread() override;
 
 protected:
@@ -64,14 +63,14 @@ protected:
     bool lineFailed() override;
 
 private:
-    CGasDevice& m_device;
+    CLiveSource& m_source;
     CDiagFile m_file;
 };
 
 // Starts the reader under the process's thread manager, once the controller
 // answered its link test (or runs in demonstration mode). Returns false and
 // leaves the run flag clear otherwise.
-bool startLive(CGasDevice& device, const std::string& recording = NO_RECORDING);
+bool startLive(CLiveSource& source, const std::string& recording = NO_RECORDING);
 // Asks the reader to end and waits (at most limitMs) until it has, its
 // recording closed whole. True when no reader is left.
-bool stopLive(CGasDevice& device, std::uint32_t limitMs = 3000);
+bool stopLive(CLiveSource& source, std::uint32_t limitMs = 3000);

@@ -9,9 +9,22 @@
 constexpr std::size_t DIAG_RECORD_SIZE = 76;
 constexpr std::size_t DIAG_CHANNELS = 8;
 
-// Fuel in use as the controller reports it.
+// Fuel in use as the controller reports it. Codes 4 and 5 are LPG variants
+// that no view tells apart from 3.
 constexpr std::uint8_t FUEL_PETROL = 2;
 constexpr std::uint8_t FUEL_LPG = 3;
+constexpr std::uint8_t FUEL_LPG_4 = 4;
+constexpr std::uint8_t FUEL_LPG_5 = 5;
+
+constexpr bool isLpgFuel(std::uint8_t fuel)
+{
+    return fuel == FUEL_LPG || fuel == FUEL_LPG_4 || fuel == FUEL_LPG_5;
+}
+// The code as the views see it: every LPG variant as FUEL_LPG.
+constexpr std::uint8_t viewedFuel(std::uint8_t fuel)
+{
+    return isLpgFuel(fuel) ? FUEL_LPG : fuel;
+}
 // Work mode selected in the controller.
 constexpr std::uint8_t WORK_AUTO = 1;
 constexpr std::uint8_t WORK_PETROL = 2;

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "errors/CLangError.h"
+#include "lang/CLangError.h"
 #include "errors/IError.h"
 
 // Source file named in the errors of the text classes.

@@ -1,6 +1,7 @@
 #include "link/CGasDevice.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -13,7 +14,6 @@
 #include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/CCipher.h"
-#include "msglib/Sleep.h"
 
 namespace {
 
@@ -52,8 +52,24 @@ CGasDevice::~CGasDevice()
     // A reader still running would outlive the object it reads through; it
     // ends after its current exchange (at most about a second).
     m_runFlag.store(0);
-    for (int i = 0; i < 400 && m_liveReaders.load() > 0; ++i)
-        sleepMs(5);
+    m_liveReaders.waitUntilNone(std::chrono::seconds(2));
+}
+
+void CGasDevice::beginLive()
+{
+    if (!m_demo)
+        m_serial.purgeIn();
+}
+
+bool CGasDevice::liveLineFailed()
+{
+    return m_demo ? false : m_serial.clearCommError() != 0;
+}
+
+void CGasDevice::liveLost()
+{
+    m_connected.store(false);
+    m_shell.linkLost();
 }
 
 bool CGasDevice::exchangeRetry(std::uint8_t requestType, const FRequest& build,

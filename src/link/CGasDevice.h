@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "data/CDiagData.h"
+#include "data/CLiveSource.h"
 #include "data/CSettings.h"
 #include "data/DiagRecord.h"
 #include "link/CGasDeviceErr.h"
@@ -35,7 +35,7 @@ using SErrorRecord = std::array<std::uint8_t, 4>;
 using SFuelSensorRecord = std::array<std::uint8_t, 6>;
 using SEepromBlock = std::array<std::uint8_t, 2 + EEPROM_BLOCK>;
 
-class CGasDevice : public CGasDeviceErr, public CGasLink, public CSettings {
+class CGasDevice : public CGasDeviceErr, public CGasLink, public CSettings, public CLiveSource {
 public:
     explicit CGasDevice(IGasShell& shell);
     ~CGasDevice() override;
@@ -82,7 +82,7 @@ public:
     bool readEepromArea(std::uint16_t address, std::size_t count, std::uint8_t* out);
     bool writeEepromArea(std::uint16_t address, std::size_t count, const std::uint8_t* in);
     // 0 a record, 1 a reply of another type, 2 a failed exchange. One attempt.
-    int readDiag(diag_t& rec);
+    int readDiag(diag_t& rec) override;
     // Switches to petrol and waits (at most 49 polls) until the controller
     // reports it; true once the switch was accepted, reported or not.
     bool switchToPetrolAndWait();
@@ -90,11 +90,10 @@ public:
     double tickTime() const { return m_tickTime; }
     double rpmFactor() const { return m_rpmFactor; }
 
-    CDiagData m_diagData;
-    // Cleared to ask the live-data reader to end after its current exchange.
-    std::atomic<std::uint8_t> m_runFlag{0};
-    // Live-data readers whose objects still exist (at most one runs at a time).
-    std::atomic<int> m_liveReaders{0};
+    bool liveAllowed() const override { return m_linkTestOk || m_demo; }
+    void beginLive() override;
+    bool liveLineFailed() override;
+    void liveLost() override;
 
 private:
     using SBuffer = std::array<std::uint8_t, kExchangeBufferSize>;

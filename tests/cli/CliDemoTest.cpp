@@ -9,7 +9,7 @@
 #include "CliTestSupport.h"
 #include "JsonCheck.h"
 #include "data/SettingsFileIO.h"
-#include "data/SettingsTransfer.h"
+#include "link/SettingsTransfer.h"
 #include "lang/Translation.h"
 #include "link/CGasDevice.h"
 #include "support/FakeShell.h"

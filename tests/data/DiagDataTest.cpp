@@ -128,7 +128,7 @@ TEST(DiagData, DropsTheOldestHalfWhenFull)
     EXPECT_EQ(out[0].enginePeriod, 250);
 }
 
-TEST(DiagData, CopyRangeAndErase)
+TEST(DiagData, CopyRangeAndTakeAll)
 {
     CDiagData data;
     diag_t last = recordWithPeriod(7);
@@ -147,12 +147,31 @@ TEST(DiagData, CopyRangeAndErase)
     data.copyRange(out, 5, 10);
     EXPECT_EQ(out.size(), 3u);
 
-    data.eraseFirst(2);
-    data.getLast(last);
-    EXPECT_EQ(last.enginePeriod, 4);
-    EXPECT_EQ(data.count(), 3u);
-    data.eraseFirst(10);
+    std::vector<diag_t> taken(1);
+    EXPECT_EQ(data.takeAll(taken), 5u);
+    ASSERT_EQ(taken.size(), 6u); // appended behind what was there
+    EXPECT_EQ(taken[5].enginePeriod, 4);
     EXPECT_EQ(data.count(), 0u);
+    EXPECT_EQ(data.takeAll(taken), 0u);
+}
+
+TEST(DiagData, DrainingWhileTheReaderTrimsNeverRepeatsOrReordersRecords)
+{
+    CDiagData data;
+    constexpr int kRecords = 20000;
+    std::thread writer([&] {
+        for (int i = 0; i < kRecords; ++i) {
+            data.add(recordWithPeriod(static_cast<std::uint16_t>(i)));
+        }
+    });
+    std::vector<diag_t> taken;
+    while (taken.empty() || taken.back().enginePeriod != kRecords - 1) {
+        data.takeAll(taken);
+    }
+    writer.join();
+    for (std::size_t i = 1; i < taken.size(); ++i) {
+        ASSERT_LT(taken[i - 1].enginePeriod, taken[i].enginePeriod) << "at " << i;
+    }
 }
 
 TEST(DiagData, ReaderAndViewMayRunAtOnce)

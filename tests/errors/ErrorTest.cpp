@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "errors/CLangError.h"
+#include "lang/CLangError.h"
 #include "errors/CRunTime.h"
 #include "errors/CThreadError.h"
 #include "lang/Translation.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "errors/CLangError.h"
+#include "lang/CLangError.h"
 #include "lang/CMultiLangRes.h"
 #include "lang/Translation.h"
 #include "LanguageScope.h"

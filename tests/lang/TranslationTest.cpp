@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "errors/CLangError.h"
+#include "lang/CLangError.h"
 #include "lang/Translation.h"
 #include "DictionaryKeys.h"
 #include "LanguageScope.h"

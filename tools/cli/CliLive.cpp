@@ -69,17 +69,10 @@ void CMonitor::pause(std::uint32_t ms) const
 
 bool CMonitor::drain()
 {
-    CDiagData& data = m_c.device.m_diagData;
-    // Only the reader appends, at the end; taking the first n and dropping
-    // exactly those loses nothing it adds meanwhile.
-    const std::size_t n = data.count();
-    m_lastBatch = 0;
-    if (n == 0)
-        return !m_done;
     m_batch.clear();
-    m_lastBatch = n;
-    data.copyRange(m_batch, 0, n);
-    data.eraseFirst(n);
+    m_lastBatch = m_c.device.m_diagData.takeAll(m_batch);
+    if (m_lastBatch == 0)
+        return !m_done;
     for (const diag_t& rec : m_batch) {
         if (m_done)
             break;
@@ -136,7 +129,7 @@ int CMonitor::run()
         drain();
         // A reader that is gone without having been asked has lost the link,
         // whether or not it could say so.
-        const bool readerGone = m_c.device.m_liveReaders.load() == 0;
+        const bool readerGone = m_c.device.m_liveReaders.count() == 0;
         if (!m_done && (m_c.shell.linkWasLost() || readerGone)) {
             stopLive(m_c.device, kStopLimitMs);
             drain();

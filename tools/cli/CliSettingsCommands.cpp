@@ -13,7 +13,7 @@
 #include "CliText.h"
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
-#include "data/SettingsTransfer.h"
+#include "link/SettingsTransfer.h"
 #include "lang/Translation.h"
 
 namespace {

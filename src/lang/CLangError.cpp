@@ -1,4 +1,4 @@
-#include "errors/CLangError.h"
+#include "lang/CLangError.h"
 
 #include "lang/Translation.h"
 

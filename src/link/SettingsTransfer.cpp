@@ -1,4 +1,4 @@
-#include "data/SettingsTransfer.h"
+#include "link/SettingsTransfer.h"
 
 #include "data/CSettings.h"
 #include "data/SettingsFileIO.h"
