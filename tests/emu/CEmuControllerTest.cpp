@@ -69,6 +69,18 @@ TEST(EmuController, EveryCommandGetsItsReplyType)
         }
         EXPECT_EQ(c.counters().m_commands[cmd], 1u);
     }
+    // Every other code is refused as unknown, whatever its neighbours are.
+    for (unsigned code = 0; code < 256; ++code) {
+        if (std::any_of(std::begin(table), std::end(table),
+                        [&](const auto& known) { return known.first == code; }))
+            continue;
+        auto r = exchange(c, commandFrame(static_cast<std::uint8_t>(code)), 1000);
+        ASSERT_TRUE(r) << code;
+        EXPECT_EQ(r->m_type, 3) << code;
+        EXPECT_EQ(r->m_payload[0], 0) << code;
+        EXPECT_EQ(r->word(4), 0x0001) << code;
+    }
+    EXPECT_EQ(c.counters().m_unknownCommand, 256u - std::size(table));
 }
 
 TEST(EmuController, MalformedRequestsGetTheRightStatusBits)

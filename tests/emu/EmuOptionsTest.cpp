@@ -1,6 +1,11 @@
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "EmuOptions.h"
+#include "EmuTestFrames.h"
 
 TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
 {
@@ -46,5 +51,72 @@ TEST(EmuOptions, BadValuesAreRefusedWithAReason)
                                                {"--bogus"}}) {
         SEmuOptions o;
         EXPECT_NE(emuParseOptions(bad, o), "") << bad[0];
+    }
+}
+
+TEST(EmuOptions, HelpAndParserAgreeOnEveryOption)
+{
+    // An option line: "  --name", then " VALUE" unless it is a flag, then its
+    // text from column 23.
+    std::istringstream help(emuUsage());
+    int options = 0;
+    for (std::string line; std::getline(help, line);) {
+        if (line.rfind("  --", 0) != 0)
+            continue;
+        ++options;
+        const auto nameEnd = line.find(' ', 2);
+        const std::string name = line.substr(2, nameEnd - 2);
+        auto text = line.find_first_not_of(' ', nameEnd);
+        std::string value;
+        if (text != 23) {
+            const auto valueEnd = line.find(' ', text);
+            value = line.substr(text, valueEnd - text);
+            text = line.find_first_not_of(' ', valueEnd);
+        }
+        EXPECT_EQ(text, 23u) << line;
+
+        SEmuOptions o;
+        const std::string alone = emuParseOptions({name}, o);
+        if (value.empty()) {
+            EXPECT_EQ(alone, "") << name;
+            EXPECT_EQ(emuParseOptions({name + "=1"}, o), name + " takes no value");
+        } else if (value.front() == '[') {
+            EXPECT_EQ(alone, "") << name;
+        } else {
+            EXPECT_EQ(alone, name + " needs a value");
+        }
+    }
+    EXPECT_GT(options, 20);
+}
+
+TEST(EmuOptions, EachIgnoredNameSilencesItsOwnRequestOnly)
+{
+    // Every request the controller knows, under a name --ignore takes for it.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> known;
+    for (const auto& cmd : CEmuController::commands()) {
+        std::string name = "CMD_" + std::string(cmd.m_name);
+        std::transform(name.begin(), name.end(), name.begin(), ::toupper);
+        known.push_back({name, commandFrame(cmd.m_code)});
+    }
+    for (const auto& rec : CEmuController::dataFrames())
+        known.push_back({"type:" + std::string(rec.m_name),
+                         requestFrame(rec.m_type, std::vector<std::uint8_t>(rec.m_size))});
+
+    for (const auto& [name, unused] : known) {
+        SEmuOptions o;
+        ASSERT_EQ(emuParseOptions({"--ignore", name}, o), "");
+        CEmuController c;
+        emuApplyOptions(o, c);
+        for (const auto& [other, request] : known) {
+            auto replies = c.feed(request, 1000);
+            ASSERT_EQ(replies.size(), 1u) << other;
+            EXPECT_EQ(replies[0].m_ignored, other == name) << "--ignore " << name << ": " << other;
+            if (other == name)
+                continue;
+            // Answered, and not with a refusal.
+            auto r = parseReply(replies[0].m_bytes);
+            ASSERT_TRUE(r) << other;
+            EXPECT_FALSE(r->m_type == 3 && r->m_payload[0] != 4) << other;
+        }
     }
 }

@@ -136,7 +136,7 @@ SEmuReply CEmuController::handle(std::int64_t nowUs)
         ++m_counters.m_badChecksum;
         bytes = refuse(STATUS_BAD_CHECKSUM);
     } else {
-        bytes = dispatch(r, ignore);
+        bytes = dispatch(ignore);
     }
     if (ignore) {
         r.m_ignored = true;
@@ -157,7 +157,122 @@ SEmuReply CEmuController::handle(std::int64_t nowUs)
     return r;
 }
 
-std::vector<std::uint8_t> CEmuController::dispatch(SEmuReply& r, bool& ignore)
+std::span<const CEmuController::SCommand> CEmuController::commands()
+{
+    using C = CEmuController;
+    static const SCommand table[] = {
+        {CMD_WORK_LPG, "work_lpg", false,
+         [](C& c, unsigned) {
+             c.m_engine.setWorkMode(c.m_state, 3);
+             return c.ack();
+         }},
+        {CMD_WORK_GAS, "work_gas", false,
+         [](C& c, unsigned) {
+             c.m_engine.setWorkMode(c.m_state, 2);
+             return c.ack();
+         }},
+        {CMD_WORK_AUTO, "work_auto", false,
+         [](C& c, unsigned) {
+             c.m_engine.setWorkMode(c.m_state, 1);
+             return c.ack();
+         }},
+        {CMD_ERROR, "error", false,
+         [](C& c, unsigned) { return frame(MSG_TYPE_ERRORS, c.m_state.m_faults); }},
+        {CMD_DIAG, "diag", false,
+         [](C& c, unsigned) { return frame(MSG_TYPE_DIAG, c.m_engine.diagRecord(c.m_state)); }},
+        {CMD_SETUP_V1, "setup_v1", false,
+         [](C& c, unsigned) {
+             std::array<std::uint8_t, SETTINGS_SIZE> rec{};
+             std::copy_n(c.m_state.m_settings.begin(), 20, rec.begin());
+             return frame(MSG_TYPE_SETUP_V1, rec);
+         }},
+        {CMD_CLEAR_ERRORS, "clear_errors", false,
+         [](C& c, unsigned) {
+             c.m_state.m_faults.fill(0);
+             return c.ack();
+         }},
+        {CMD_EEPROM, "eeprom", false,
+         [](C& c, unsigned param) {
+             std::array<std::uint8_t, 2 + EEPROM_BLOCK> rec{};
+             putBe16(rec.data(), param);
+             for (std::size_t i = 0; i < EEPROM_BLOCK; ++i)
+                 rec[2 + i] = c.m_state.m_eeprom[(param + i) % c.m_state.m_eeprom.size()];
+             return frame(MSG_TYPE_EEPROM, rec);
+         }},
+        {CMD_SETUP_TABLE, "setup_table", false,
+         [](C& c, unsigned) { return frame(MSG_TYPE_TABLE, c.m_state.m_table); }},
+        {CMD_VERSION, "version", false,
+         [](C& c, unsigned) {
+             std::array<std::uint8_t, VERSION_SIZE> rec{};
+             putBe16(&rec[0], c.m_state.m_prodDate);
+             putBe16(&rec[2], c.m_state.m_versionWord);
+             rec[4] = c.m_state.m_injCount;
+             const auto serial = c.m_cipher.encipherText(c.m_state.m_serial);
+             std::copy(serial.begin(), serial.end(), rec.begin() + 6);
+             return frame(MSG_TYPE_VERSION, rec);
+         }},
+        {CMD_FUEL_SENSOR, "fuel_sensor", false,
+         [](C& c, unsigned) { return frame(MSG_TYPE_FUEL_SENSOR, c.m_state.m_fuelSensor); }},
+        {CMD_FLAGS, "flags", false,
+         [](C& c, unsigned) {
+             std::array<std::uint8_t, 12> rec{};
+             putBe32(&rec[0], c.m_state.m_flags1);
+             putBe32(&rec[4], c.m_state.m_flags2);
+             putBe32(&rec[8], c.m_state.m_clock);
+             return frame(MSG_TYPE_FLAGS, rec);
+         }},
+        {CMD_STATISTIC, "statistic", false,
+         [](C& c, unsigned) {
+             std::array<std::uint8_t, 8> rec{};
+             putBe32(&rec[0], c.m_state.m_gasHalfSeconds);
+             putBe32(&rec[4], c.m_state.m_lpgHalfSeconds);
+             return frame(MSG_TYPE_STATISTIC, rec);
+         }},
+        {CMD_MOUNT_DATA, "mount_data", false,
+         [](C& c, unsigned) { return frame(MSG_TYPE_MOUNT_DATA, c.m_state.m_mountData); }},
+        {CMD_SET_INJ_MASK, "set_inj_mask", false,
+         [](C& c, unsigned param) {
+             // Bits for injectors the controller does not have are dropped.
+             c.m_state.m_injMask = static_cast<std::uint8_t>(param & c.m_state.maskLimit());
+             return c.ack();
+         }},
+        {CMD_GET_INJ_MASK, "get_inj_mask", false,
+         [](C& c, unsigned) { return c.ack(c.m_state.m_injMask); }},
+        {CMD_SETUP, "setup", true,
+         [](C& c, unsigned) { return frame(MSG_TYPE_SETUP, c.m_state.m_settings); }},
+        {CMD_TEST, "test", false, [](C& c, unsigned) { return c.ack(TEST_ANSWER); }},
+    };
+    return table;
+}
+
+std::span<const CEmuController::SDataFrame> CEmuController::dataFrames()
+{
+    using S = SEmuState;
+    using P = std::span<const std::uint8_t>;
+    static const SDataFrame table[] = {
+        // The basic record has no second correction; what the extended one
+        // stored there stays.
+        {MSG_TYPE_SETUP_V1, "setup_v1", false, SETTINGS_SIZE,
+         [](S& s, P p) { std::copy_n(p.begin(), 20, s.m_settings.begin()); }},
+        {MSG_TYPE_EEPROM, "eeprom", false, 2 + EEPROM_BLOCK,
+         [](S& s, P p) {
+             const unsigned addr = getBe16(&p[0]);
+             for (std::size_t i = 0; i < EEPROM_BLOCK; ++i)
+                 s.m_eeprom[(addr + i) % s.m_eeprom.size()] = p[2 + i];
+         }},
+        {MSG_TYPE_TABLE, "table", false, TABLE_SIZE,
+         [](S& s, P p) { std::copy_n(p.begin(), TABLE_SIZE, s.m_table.begin()); }},
+        {MSG_TYPE_FUEL_SENSOR, "fuel_sensor", false, FUEL_SENSOR_SIZE,
+         [](S& s, P p) { std::copy_n(p.begin(), FUEL_SENSOR_SIZE, s.m_fuelSensor.begin()); }},
+        {MSG_TYPE_MOUNT_DATA, "mount_data", false, MOUNT_SIZE,
+         [](S& s, P p) { std::copy_n(p.begin(), MOUNT_SIZE, s.m_mountData.begin()); }},
+        {MSG_TYPE_SETUP, "setup", true, SETTINGS_SIZE,
+         [](S& s, P p) { std::copy_n(p.begin(), SETTINGS_SIZE, s.m_settings.begin()); }},
+    };
+    return table;
+}
+
+std::vector<std::uint8_t> CEmuController::dispatch(bool& ignore)
 {
     const std::span<const std::uint8_t> p(m_payload);
     if (m_type == MSG_TYPE_COMMAND) {
@@ -166,34 +281,14 @@ std::vector<std::uint8_t> CEmuController::dispatch(SEmuReply& r, bool& ignore)
             return refuse(STATUS_UNKNOWN_COMMAND);
         }
         const unsigned param = p.size() >= 4 ? getBe16(&p[2]) : 0;
-        return command(p[0], param, r, ignore);
+        return command(p[0], param, ignore);
     }
 
     // Data frames: the host writes a record. The length must be the record's.
-    std::size_t want = 0;
-    switch (m_type) {
-    case MSG_TYPE_SETUP_V1:
-        want = SETTINGS_SIZE;
-        break;
-    case MSG_TYPE_SETUP:
-        want = m_state.extendedSettings() ? SETTINGS_SIZE : 0;
-        break;
-    case MSG_TYPE_EEPROM:
-        want = 2 + EEPROM_BLOCK;
-        break;
-    case MSG_TYPE_TABLE:
-        want = TABLE_SIZE;
-        break;
-    case MSG_TYPE_FUEL_SENSOR:
-        want = FUEL_SENSOR_SIZE;
-        break;
-    case MSG_TYPE_MOUNT_DATA:
-        want = MOUNT_SIZE;
-        break;
-    default:
-        break;
-    }
-    if (want == 0) {
+    const auto records = dataFrames();
+    const auto rec = std::find_if(records.begin(), records.end(),
+                                  [&](const SDataFrame& e) { return e.m_type == m_type; });
+    if (rec == records.end() || (rec->m_extendedOnly && !m_state.extendedSettings())) {
         ++m_counters.m_unknownType;
         return refuse(STATUS_UNKNOWN_TYPE);
     }
@@ -204,70 +299,20 @@ std::vector<std::uint8_t> CEmuController::dispatch(SEmuReply& r, bool& ignore)
     }
     // The basic record may come with its two unused bytes or without them.
     const bool basicShort = m_type == MSG_TYPE_SETUP_V1 && p.size() == 20;
-    if (p.size() != want && !basicShort) {
+    if (p.size() != rec->m_size && !basicShort) {
         ++m_counters.m_unknownType;
         return refuse(STATUS_UNKNOWN_TYPE);
     }
-    switch (m_type) {
-    case MSG_TYPE_SETUP_V1:
-        // The basic record has no second correction; what the extended one
-        // stored there stays.
-        std::copy_n(p.begin(), 20, m_state.m_settings.begin());
-        break;
-    case MSG_TYPE_SETUP:
-        std::copy_n(p.begin(), SETTINGS_SIZE, m_state.m_settings.begin());
-        break;
-    case MSG_TYPE_EEPROM: {
-        const unsigned addr = getBe16(&p[0]);
-        for (std::size_t i = 0; i < EEPROM_BLOCK; ++i)
-            m_state.m_eeprom[(addr + i) % m_state.m_eeprom.size()] = p[2 + i];
-        break;
-    }
-    case MSG_TYPE_TABLE:
-        std::copy_n(p.begin(), TABLE_SIZE, m_state.m_table.begin());
-        break;
-    case MSG_TYPE_FUEL_SENSOR:
-        std::copy_n(p.begin(), FUEL_SENSOR_SIZE, m_state.m_fuelSensor.begin());
-        break;
-    case MSG_TYPE_MOUNT_DATA:
-        std::copy_n(p.begin(), MOUNT_SIZE, m_state.m_mountData.begin());
-        break;
-    default:
-        break;
-    }
-    (void)r;
+    rec->m_store(m_state, p);
     return ack();
 }
 
-std::vector<std::uint8_t> CEmuController::command(std::uint8_t code, unsigned param, SEmuReply& r,
-                                                  bool& ignore)
+std::vector<std::uint8_t> CEmuController::command(std::uint8_t code, unsigned param, bool& ignore)
 {
-    (void)r;
-    switch (code) {
-    case CMD_WORK_LPG:
-    case CMD_WORK_GAS:
-    case CMD_WORK_AUTO:
-    case CMD_ERROR:
-    case CMD_DIAG:
-    case CMD_CLEAR_ERRORS:
-    case CMD_EEPROM:
-    case CMD_SETUP_TABLE:
-    case CMD_VERSION:
-    case CMD_FUEL_SENSOR:
-    case CMD_FLAGS:
-    case CMD_STATISTIC:
-    case CMD_MOUNT_DATA:
-    case CMD_SET_INJ_MASK:
-    case CMD_GET_INJ_MASK:
-    case CMD_TEST:
-        break;
-    case CMD_SETUP_V1:
-        break;
-    case CMD_SETUP:
-        if (m_state.extendedSettings())
-            break;
-        [[fallthrough]];
-    default:
+    const auto known = commands();
+    const auto cmd = std::find_if(known.begin(), known.end(),
+                                  [&](const SCommand& e) { return e.m_code == code; });
+    if (cmd == known.end() || (cmd->m_extendedOnly && !m_state.extendedSettings())) {
         ++m_counters.m_unknownCommand;
         return refuse(STATUS_UNKNOWN_COMMAND);
     }
@@ -276,78 +321,5 @@ std::vector<std::uint8_t> CEmuController::command(std::uint8_t code, unsigned pa
         ignore = true;
         return {};
     }
-
-    switch (code) {
-    case CMD_WORK_LPG:
-        m_engine.setWorkMode(m_state, 3);
-        return ack();
-    case CMD_WORK_GAS:
-        m_engine.setWorkMode(m_state, 2);
-        return ack();
-    case CMD_WORK_AUTO:
-        m_engine.setWorkMode(m_state, 1);
-        return ack();
-    case CMD_ERROR:
-        return frame(MSG_TYPE_ERRORS, m_state.m_faults);
-    case CMD_DIAG: {
-        const auto rec = m_engine.diagRecord(m_state);
-        return frame(MSG_TYPE_DIAG, rec);
-    }
-    case CMD_SETUP_V1: {
-        std::array<std::uint8_t, SETTINGS_SIZE> rec{};
-        std::copy_n(m_state.m_settings.begin(), 20, rec.begin());
-        return frame(MSG_TYPE_SETUP_V1, rec);
-    }
-    case CMD_SETUP:
-        return frame(MSG_TYPE_SETUP, m_state.m_settings);
-    case CMD_CLEAR_ERRORS:
-        m_state.m_faults.fill(0);
-        return ack();
-    case CMD_EEPROM: {
-        std::array<std::uint8_t, 2 + EEPROM_BLOCK> rec{};
-        putBe16(rec.data(), param);
-        for (std::size_t i = 0; i < EEPROM_BLOCK; ++i)
-            rec[2 + i] = m_state.m_eeprom[(param + i) % m_state.m_eeprom.size()];
-        return frame(MSG_TYPE_EEPROM, rec);
-    }
-    case CMD_SETUP_TABLE:
-        return frame(MSG_TYPE_TABLE, m_state.m_table);
-    case CMD_VERSION: {
-        std::array<std::uint8_t, VERSION_SIZE> rec{};
-        putBe16(&rec[0], m_state.m_prodDate);
-        putBe16(&rec[2], m_state.m_versionWord);
-        rec[4] = m_state.m_injCount;
-        const auto serial = m_cipher.encipherText(m_state.m_serial);
-        std::copy(serial.begin(), serial.end(), rec.begin() + 6);
-        return frame(MSG_TYPE_VERSION, rec);
-    }
-    case CMD_FUEL_SENSOR:
-        return frame(MSG_TYPE_FUEL_SENSOR, m_state.m_fuelSensor);
-    case CMD_FLAGS: {
-        std::array<std::uint8_t, 12> rec{};
-        putBe32(&rec[0], m_state.m_flags1);
-        putBe32(&rec[4], m_state.m_flags2);
-        putBe32(&rec[8], m_state.m_clock);
-        return frame(MSG_TYPE_FLAGS, rec);
-    }
-    case CMD_STATISTIC: {
-        std::array<std::uint8_t, 8> rec{};
-        putBe32(&rec[0], m_state.m_gasHalfSeconds);
-        putBe32(&rec[4], m_state.m_lpgHalfSeconds);
-        return frame(MSG_TYPE_STATISTIC, rec);
-    }
-    case CMD_MOUNT_DATA:
-        return frame(MSG_TYPE_MOUNT_DATA, m_state.m_mountData);
-    case CMD_SET_INJ_MASK:
-        // Bits for injectors the controller does not have are dropped.
-        m_state.m_injMask = static_cast<std::uint8_t>(param & m_state.maskLimit());
-        return ack();
-    case CMD_GET_INJ_MASK:
-        return ack(m_state.m_injMask);
-    case CMD_TEST:
-        return ack(TEST_ANSWER);
-    default:
-        break;
-    }
-    return refuse(STATUS_UNKNOWN_COMMAND);
+    return cmd->m_reply(*this, param);
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CEmuCipher.h"
@@ -86,16 +87,34 @@ public:
     static std::vector<std::uint8_t> frame(std::uint8_t type,
                                            std::span<const std::uint8_t> payload);
 
+    // The requests this controller knows, one entry each, so that a new one
+    // is one entry. Names are lower case, as --ignore takes them.
+    struct SCommand {
+        std::uint8_t m_code;
+        std::string_view m_name;
+        bool m_extendedOnly; // unknown while flags1 selects the basic record
+        std::vector<std::uint8_t> (*m_reply)(CEmuController& c, unsigned param);
+    };
+    // A record the host writes in a frame of its own type.
+    struct SDataFrame {
+        std::uint8_t m_type;
+        std::string_view m_name;
+        bool m_extendedOnly;
+        std::size_t m_size;
+        void (*m_store)(SEmuState& s, std::span<const std::uint8_t> payload);
+    };
+    static std::span<const SCommand> commands();
+    static std::span<const SDataFrame> dataFrames();
+
 private:
     enum class EParse { Header0, Header1, Length, Type, Payload, Sum0, Sum1 };
 
     SEmuReply handle(std::int64_t nowUs);
-    std::vector<std::uint8_t> dispatch(SEmuReply& r, bool& ignore);
+    std::vector<std::uint8_t> dispatch(bool& ignore);
     std::vector<std::uint8_t> ack(std::uint16_t result = 0, std::uint16_t status = 0,
                                   std::uint8_t code = 4) const;
     std::vector<std::uint8_t> refuse(std::uint16_t status) const { return ack(0, status, 0); }
-    std::vector<std::uint8_t> command(std::uint8_t code, unsigned param, SEmuReply& r,
-                                      bool& ignore);
+    std::vector<std::uint8_t> command(std::uint8_t code, unsigned param, bool& ignore);
 
     SEmuState m_state;
     CEmuEngine m_engine;

@@ -4,9 +4,10 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <map>
-
-#include "EmuWire.h"
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string_view>
 
 namespace {
 
@@ -54,39 +55,13 @@ bool toDouble(const std::string& s, double lo, double hi, double& v)
     return end == s.c_str() + s.size() && v >= lo && v <= hi;
 }
 
-const std::map<std::string, std::uint8_t>& commandNames()
+template <class T>
+const T* byName(std::span<const T> table, std::string_view name)
 {
-    static const std::map<std::string, std::uint8_t> names = {
-        {"work_lpg", emu::CMD_WORK_LPG},
-        {"work_gas", emu::CMD_WORK_GAS},
-        {"work_auto", emu::CMD_WORK_AUTO},
-        {"error", emu::CMD_ERROR},
-        {"diag", emu::CMD_DIAG},
-        {"setup_v1", emu::CMD_SETUP_V1},
-        {"clear_errors", emu::CMD_CLEAR_ERRORS},
-        {"eeprom", emu::CMD_EEPROM},
-        {"setup_table", emu::CMD_SETUP_TABLE},
-        {"version", emu::CMD_VERSION},
-        {"fuel_sensor", emu::CMD_FUEL_SENSOR},
-        {"flags", emu::CMD_FLAGS},
-        {"statistic", emu::CMD_STATISTIC},
-        {"mount_data", emu::CMD_MOUNT_DATA},
-        {"set_inj_mask", emu::CMD_SET_INJ_MASK},
-        {"get_inj_mask", emu::CMD_GET_INJ_MASK},
-        {"setup", emu::CMD_SETUP},
-        {"test", emu::CMD_TEST},
-    };
-    return names;
-}
-
-const std::map<std::string, std::uint8_t>& typeNames()
-{
-    static const std::map<std::string, std::uint8_t> names = {
-        {"setup_v1", emu::MSG_TYPE_SETUP_V1},     {"eeprom", emu::MSG_TYPE_EEPROM},
-        {"table", emu::MSG_TYPE_TABLE},           {"fuel_sensor", emu::MSG_TYPE_FUEL_SENSOR},
-        {"mount_data", emu::MSG_TYPE_MOUNT_DATA}, {"setup", emu::MSG_TYPE_SETUP},
-    };
-    return names;
+    for (const auto& e : table)
+        if (e.m_name == name)
+            return &e;
+    return nullptr;
 }
 
 std::string parseIgnore(const std::string& list, SEmuOptions& o)
@@ -100,13 +75,12 @@ std::string parseIgnore(const std::string& list, SEmuOptions& o)
         } else if (name == "all") {
             for (unsigned c = 0; c < 256; ++c)
                 o.m_ignoreCommands.push_back(static_cast<std::uint8_t>(c));
-            for (const auto& [n, t] : typeNames())
-                o.m_ignoreTypes.push_back(t);
+            for (const auto& f : CEmuController::dataFrames())
+                o.m_ignoreTypes.push_back(f.m_type);
         } else if (name.rfind("type:", 0) == 0 || name.rfind("msg_type_", 0) == 0) {
             const std::string rest = name[0] == 't' ? name.substr(5) : name.substr(9);
-            auto it = typeNames().find(rest);
-            if (it != typeNames().end())
-                o.m_ignoreTypes.push_back(it->second);
+            if (const auto* f = byName(CEmuController::dataFrames(), rest))
+                o.m_ignoreTypes.push_back(f->m_type);
             else if (toUnsigned(rest, 255, v))
                 o.m_ignoreTypes.push_back(static_cast<std::uint8_t>(v));
             else
@@ -116,10 +90,10 @@ std::string parseIgnore(const std::string& list, SEmuOptions& o)
         } else {
             if (name.rfind("cmd_", 0) == 0)
                 name = name.substr(4);
-            auto it = commandNames().find(name);
-            if (it == commandNames().end())
+            const auto* cmd = byName(CEmuController::commands(), name);
+            if (!cmd)
                 return "--ignore: unknown command '" + item + "'";
-            o.m_ignoreCommands.push_back(it->second);
+            o.m_ignoreCommands.push_back(cmd->m_code);
         }
     }
     return {};
@@ -186,240 +160,307 @@ std::string parseErrors(const std::string& list, std::array<std::uint8_t, 4>& ou
     return {};
 }
 
+// The parse in progress: what the options fill, and what one option must
+// know about the others.
+struct SParse {
+    SEmuOptions& m_opt;
+    bool m_rpmGiven = false;
+};
+
+std::string setFlag(bool& out)
+{
+    out = true;
+    return {};
+}
+
+std::string setText(const std::string& v, std::string& out)
+{
+    out = v;
+    return {};
+}
+
+// Stores the number in `out` only when it is in range, so that a refused
+// value leaves the default in place.
+template <class T>
+std::string setWhole(const std::string& v, unsigned long long lo, unsigned long long hi, T& out,
+                     const char* complaint)
+{
+    unsigned long long n = 0;
+    if (!toUnsigned(v, hi, n) || n < lo)
+        return complaint;
+    out = static_cast<T>(n);
+    return {};
+}
+
+std::string setReal(const std::string& v, double lo, double hi, double& out, const char* complaint)
+{
+    double d = 0;
+    if (!toDouble(v, lo, hi, d))
+        return complaint;
+    out = d;
+    return {};
+}
+
+template <class T>
+std::string setChoice(const std::string& v,
+                      std::initializer_list<std::pair<const char*, T>> choices, T& out,
+                      const char* complaint)
+{
+    const std::string want = lower(v);
+    for (const auto& [name, value] : choices)
+        if (want == name) {
+            out = value;
+            return {};
+        }
+    return complaint;
+}
+
+struct SOption {
+    std::string_view m_name;
+    // Empty for a flag; in brackets when the value may be left out, which
+    // then reads as "-".
+    std::string_view m_value;
+    std::string_view m_section;
+    // As the help shows it, line breaks included.
+    std::string_view m_help;
+    std::string (*m_apply)(SParse& p, const std::string& v);
+};
+
+constexpr std::string_view kLine = "Line", kController = "Controller", kCar = "Car",
+                           kOutput = "Output";
+
+// Parser, the check for a missing value and the help all come from here, in
+// the help's order.
+const SOption kOptions[] = {
+    {"--link", "PATH", kLine,
+     "also make a symbolic link PATH to the slave (kept\n"
+     "pointing at the port after a disconnect; removed on exit)",
+     [](SParse& p, const std::string& v) { return setText(v, p.m_opt.m_server.m_linkPath); }},
+    {"--pace", "", kLine,
+     "send one byte every 10/14400 s and take requests as\n"
+     "arriving no faster, like the real line (default: off)",
+     [](SParse& p, const std::string&) { return setFlag(p.m_opt.m_server.m_pace); }},
+    {"--turnaround", "MS", kLine, "pause between request and reply, ms (default 0)",
+     [](SParse& p, const std::string& v) {
+         double ms = 0;
+         auto e = setReal(v, 0, 10000, ms, "--turnaround: milliseconds from 0 to 10000");
+         if (e.empty())
+             p.m_opt.m_server.m_turnaroundUs = static_cast<int>(ms * 1000);
+         return e;
+     }},
+    {"--strict-baud", "", kLine,
+     "answer only while the host has set the port to 14400\n"
+     "baud; at any other speed requests are taken as noise",
+     [](SParse& p, const std::string&) { return setFlag(p.m_opt.m_server.m_strictBaud); }},
+    {"--faults", "LIST", kLine,
+     "reply faults, kind=rate,... with rate 0 to 1 per reply;\n"
+     "kinds: drop (no reply), truncate (cut short), flip (one\n"
+     "bit flipped), garbage (a noise byte first), delay (reply\n"
+     "sent late, see --delay-ms), silent (no replies for\n"
+     "--silent-ms), disconnect (port closed for\n"
+     "--disconnect-ms, then a new one; see --link)",
+     [](SParse& p, const std::string& v) { return parseFaults(v, p.m_opt.m_faults); }},
+    {"--delay-ms", "MS", kLine, "lateness of a delayed reply (default 1000)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 600000, p.m_opt.m_faults.m_delayMs,
+                         "--delay-ms: milliseconds from 0 to 600000");
+     }},
+    {"--silent-ms", "MS", kLine, "length of a silent spell (default 3000)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 600000, p.m_opt.m_faults.m_silentMs,
+                         "--silent-ms: milliseconds from 0 to 600000");
+     }},
+    {"--disconnect-ms", "MS", kLine, "length of a disconnection (default 2000)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 600000, p.m_opt.m_faults.m_disconnectMs,
+                         "--disconnect-ms: milliseconds from 0 to 600000");
+     }},
+    {"--ignore", "LIST", kLine,
+     "requests left unanswered: command numbers or names\n"
+     "(diag, version, test, CMD_SETUP, ...), type:N or\n"
+     "type:NAME for data frames the host writes (table, setup,\n"
+     "setup_v1, eeprom, fuel_sensor, mount_data), \"all\", or\n"
+     "\"all-but-test\" (answers CMD_TEST and nothing else);\n"
+     "e.g. --ignore 6,13",
+     [](SParse& p, const std::string& v) { return parseIgnore(v, p.m_opt); }},
+    {"--seed", "N", kLine,
+     "seed of the faults and of the engine's jitter\n"
+     "(default 1); the same seed and traffic give the same\n"
+     "faults",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 0xFFFFFFFF, p.m_opt.m_seed, "--seed: a number from 0 to 4294967295");
+     }},
+
+    {"--serial", "TEXT", kController, "serial text, up to 16 characters (default si001)",
+     [](SParse& p, const std::string& v) {
+         return v.size() > 16 ? "--serial: at most 16 characters"
+                              : setText(v, p.m_opt.m_state.m_serial);
+     }},
+    {"--version-word", "N", kController, "version word of the identity record (default 0x0102)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 0xFFFF, p.m_opt.m_state.m_versionWord,
+                         "--version-word: a number from 0 to 65535");
+     }},
+    {"--injectors", "N", kController, "injector count, 1 to 8 (default 4)",
+     [](SParse& p, const std::string& v) {
+         auto& s = p.m_opt.m_state;
+         auto e = setWhole(v, 1, 8, s.m_injCount, "--injectors: a number from 1 to 8");
+         if (e.empty())
+             s.m_injMask = s.maskLimit();
+         return e;
+     }},
+    {"--flags1", "N", kController,
+     "flags1 word; bit 2 (4) selects the extended settings\n"
+     "record (default 0x04)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 0xFFFFFFFF, p.m_opt.m_state.m_flags1, "--flags1: a 32-bit number");
+     }},
+    {"--errors", "HEX", kController, "the four fault bytes, e.g. \"00 00 01 00\" (default none)",
+     [](SParse& p, const std::string& v) { return parseErrors(v, p.m_opt.m_state.m_faults); }},
+    {"--mode", "MODE", kController, "work mode at start: auto, petrol or lpg (default petrol)",
+     [](SParse& p, const std::string& v) {
+         return setChoice<std::uint8_t>(v, {{"auto", 1}, {"petrol", 2}, {"lpg", 3}},
+                                        p.m_opt.m_state.m_workMode, "--mode: auto, petrol or lpg");
+     }},
+
+    {"--scenario", "NAME", kCar,
+     "idle (default), steady (at --rpm), or drive (manifold\n"
+     "pressure sweeping 20 to 100 kPa every 20 s)",
+     [](SParse& p, const std::string& v) {
+         return setChoice(v,
+                          {{"idle", EEmuScenario::Idle},
+                           {"steady", EEmuScenario::Steady},
+                           {"drive", EEmuScenario::Drive}},
+                          p.m_opt.m_state.m_car.m_scenario, "--scenario: idle, steady or drive");
+     }},
+    {"--rpm", "N", kCar,
+     "engine speed for idle and steady; 0: engine off\n"
+     "(default 800 idle, 2500 steady)",
+     [](SParse& p, const std::string& v) {
+         p.m_rpmGiven = true; // a refused value ends the parse anyway
+         return setReal(v, 0, 12000, p.m_opt.m_state.m_car.m_rpm,
+                        "--rpm: a number from 0 to 12000");
+     }},
+    {"--true-offset", "MS", kCar,
+     "opening time the gas injectors need before they deliver\n"
+     "(default 1.0); autocalibration should find it",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0, 10, p.m_opt.m_state.m_car.m_trueOffsetMs,
+                        "--true-offset: milliseconds from 0 to 10");
+     }},
+    {"--gain", "CURVE", kCar,
+     "gas injectors' gain: one number, or TIME:GAIN points\n"
+     "over the effective opening time in ms, linear between\n"
+     "points (default 1); map creation should find it",
+     [](SParse& p, const std::string& v) { return parseGain(v, p.m_opt.m_state.m_car.m_gain); }},
+    {"--reducer-temp", "C", kCar, "reducer temperature at start (default 20; it warms up)",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, -40, 120, p.m_opt.m_state.m_car.m_reducerStartC,
+                        "--reducer-temp: °C from -40 to 120");
+     }},
+    {"--ambient", "C", kCar, "ambient temperature (default 20)",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, -40, 60, p.m_opt.m_state.m_car.m_ambientC,
+                        "--ambient: °C from -40 to 60");
+     }},
+    {"--gas-pressure", "KPA", kCar,
+     "hold the gas pressure here instead of at the reducer\n"
+     "pressure in the settings (default: follow the settings)",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0, 240, p.m_opt.m_state.m_car.m_gasPressureKpa,
+                        "--gas-pressure: kPa from 0 to 240");
+     }},
+    {"--fuel-level", "RAW", kCar, "raw fuel-level sensor value, 0 to 255 (default 135)",
+     [](SParse& p, const std::string& v) {
+         return setWhole(v, 0, 255, p.m_opt.m_state.m_car.m_fuelLevelRaw,
+                         "--fuel-level: a number from 0 to 255");
+     }},
+
+    {"--trace", "[FILE]", kOutput,
+     "frame trace to FILE, or to stderr without one: one line\n"
+     "per frame, \"SECONDS RX|TX HEX-BYTES [notes]\", times in\n"
+     "seconds since start, RX from the host, TX to it, notes\n"
+     "naming injected faults, ignored requests and port events",
+     [](SParse& p, const std::string& v) { return setText(v, p.m_opt.m_server.m_tracePath); }},
+    {"--record-log", "FILE", kOutput,
+     "every live-data record sent intact (not faulted, not\n"
+     "late), one per line: its 76 payload bytes as sent on\n"
+     "the wire (16-bit fields big-endian), two upper-case hex\n"
+     "digits each, separated by single spaces",
+     [](SParse& p, const std::string& v) { return setText(v, p.m_opt.m_server.m_recordLogPath); }},
+    {"--help", "", kOutput, "this text",
+     [](SParse& p, const std::string&) { return setFlag(p.m_opt.m_help); }},
+};
+
 } // namespace
 
 std::string emuUsage()
 {
-    return R"(Usage: nimo-emu [OPTION]...
-A virtual LPG/CNG injection controller on a pseudo-terminal. Prints the
-slave's path as its first line of output, then serves the host until
-SIGINT or SIGTERM. Options take their value as --opt VALUE or --opt=VALUE.
-
-Line:
-  --link PATH          also make a symbolic link PATH to the slave (kept
-                       pointing at the port after a disconnect; removed on exit)
-  --pace               send one byte every 10/14400 s and take requests as
-                       arriving no faster, like the real line (default: off)
-  --turnaround MS      pause between request and reply, ms (default 0)
-  --strict-baud        answer only while the host has set the port to 14400
-                       baud; at any other speed requests are taken as noise
-  --faults LIST        reply faults, kind=rate,... with rate 0 to 1 per reply;
-                       kinds: drop (no reply), truncate (cut short), flip (one
-                       bit flipped), garbage (a noise byte first), delay (reply
-                       sent late, see --delay-ms), silent (no replies for
-                       --silent-ms), disconnect (port closed for
-                       --disconnect-ms, then a new one; see --link)
-  --delay-ms MS        lateness of a delayed reply (default 1000)
-  --silent-ms MS       length of a silent spell (default 3000)
-  --disconnect-ms MS   length of a disconnection (default 2000)
-  --ignore LIST        requests left unanswered: command numbers or names
-                       (diag, version, test, CMD_SETUP, ...), type:N or
-                       type:NAME for data frames the host writes (table, setup,
-                       setup_v1, eeprom, fuel_sensor, mount_data), "all", or
-                       "all-but-test" (answers CMD_TEST and nothing else);
-                       e.g. --ignore 6,13
-  --seed N             seed of the faults and of the engine's jitter
-                       (default 1); the same seed and traffic give the same
-                       faults
-
-Controller:
-  --serial TEXT        serial text, up to 16 characters (default si001)
-  --version-word N     version word of the identity record (default 0x0102)
-  --injectors N        injector count, 1 to 8 (default 4)
-  --flags1 N           flags1 word; bit 2 (4) selects the extended settings
-                       record (default 0x04)
-  --errors HEX         the four fault bytes, e.g. "00 00 01 00" (default none)
-  --mode MODE          work mode at start: auto, petrol or lpg (default petrol)
-
-Car:
-  --scenario NAME      idle (default), steady (at --rpm), or drive (manifold
-                       pressure sweeping 20 to 100 kPa every 20 s)
-  --rpm N              engine speed for idle and steady; 0: engine off
-                       (default 800 idle, 2500 steady)
-  --true-offset MS     opening time the gas injectors need before they deliver
-                       (default 1.0); autocalibration should find it
-  --gain CURVE         gas injectors' gain: one number, or TIME:GAIN points
-                       over the effective opening time in ms, linear between
-                       points (default 1); map creation should find it
-  --reducer-temp C     reducer temperature at start (default 20; it warms up)
-  --ambient C          ambient temperature (default 20)
-  --gas-pressure KPA   hold the gas pressure here instead of at the reducer
-                       pressure in the settings (default: follow the settings)
-  --fuel-level RAW     raw fuel-level sensor value, 0 to 255 (default 135)
-
-Output:
-  --trace [FILE]       frame trace to FILE, or to stderr without one: one line
-                       per frame, "SECONDS RX|TX HEX-BYTES [notes]", times in
-                       seconds since start, RX from the host, TX to it, notes
-                       naming injected faults, ignored requests and port events
-  --record-log FILE    every live-data record sent intact (not faulted, not
-                       late), one per line: its 76 payload bytes as sent on
-                       the wire (16-bit fields big-endian), two upper-case hex
-                       digits each, separated by single spaces
-  --help               this text
-
-Exit status: 0 after SIGINT/SIGTERM, 1 when the terminal cannot be set up,
-2 on a bad option.
-)";
+    // Option names and their values take the first 21 columns after the indent.
+    constexpr std::size_t kTextColumn = 23;
+    std::string out =
+        "Usage: nimo-emu [OPTION]...\n"
+        "A virtual LPG/CNG injection controller on a pseudo-terminal. Prints the\n"
+        "slave's path as its first line of output, then serves the host until\n"
+        "SIGINT or SIGTERM. Options take their value as --opt VALUE or --opt=VALUE.\n";
+    std::string_view section;
+    for (const auto& d : kOptions) {
+        if (d.m_section != section) {
+            section = d.m_section;
+            out.append("\n").append(section).append(":\n");
+        }
+        std::string left = "  " + std::string(d.m_name);
+        if (!d.m_value.empty())
+            left.append(" ").append(d.m_value);
+        left.resize(std::max(kTextColumn, left.size() + 1), ' ');
+        out += left;
+        for (char c : d.m_help) {
+            out += c;
+            if (c == '\n')
+                out.append(kTextColumn, ' ');
+        }
+        out += '\n';
+    }
+    out += "\nExit status: 0 after SIGINT/SIGTERM, 1 when the terminal cannot be set up,\n"
+           "2 on a bad option.\n";
+    return out;
 }
 
 std::string emuParseOptions(const std::vector<std::string>& args, SEmuOptions& o)
 {
-    bool rpmGiven = false;
+    SParse p{o};
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string opt = args[i];
-        std::string value;
-        bool hasValue = false;
+        std::string opt = args[i] == "-h" ? "--help" : args[i];
+        std::optional<std::string> value;
         if (const auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
             value = opt.substr(eq + 1);
-            opt = opt.substr(0, eq);
-            hasValue = true;
+            opt.resize(eq);
         }
-        auto need = [&](std::string& v) -> bool {
-            if (hasValue) {
-                v = value;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            v = args[++i];
-            return true;
-        };
-        auto flag = [&]() -> std::string {
-            return hasValue ? opt + " takes no value" : std::string();
-        };
-        std::string v;
-        unsigned long long n = 0;
-        double d = 0;
-        if (opt == "--help" || opt == "-h") {
-            o.m_help = true;
-        } else if (opt == "--pace") {
-            if (auto e = flag(); !e.empty())
-                return e;
-            o.m_server.m_pace = true;
-        } else if (opt == "--strict-baud") {
-            if (auto e = flag(); !e.empty())
-                return e;
-            o.m_server.m_strictBaud = true;
-        } else if (opt == "--trace") {
-            // The file is optional: a following option means "to stderr".
-            if (hasValue)
-                o.m_server.m_tracePath = value;
-            else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0)
-                o.m_server.m_tracePath = args[++i];
-            else
-                o.m_server.m_tracePath.assign(1, '-');
-        } else if (!need(v)) {
-            if (opt.rfind("--", 0) != 0 || opt.size() < 3)
-                return "unexpected argument '" + opt + "'";
-            static const char* known[] = {
-                "--link",         "--turnaround",    "--faults",       "--delay-ms",
-                "--silent-ms",    "--disconnect-ms", "--ignore",       "--seed",
-                "--serial",       "--version-word",  "--injectors",    "--flags1",
-                "--errors",       "--mode",          "--scenario",     "--rpm",
-                "--true-offset",  "--gain",          "--reducer-temp", "--ambient",
-                "--gas-pressure", "--fuel-level",    "--record-log"};
-            for (const char* k : known)
-                if (opt == k)
-                    return opt + " needs a value";
-            return "unknown option '" + opt + "'";
-        } else if (opt == "--link") {
-            o.m_server.m_linkPath = v;
-        } else if (opt == "--record-log") {
-            o.m_server.m_recordLogPath = v;
-        } else if (opt == "--turnaround") {
-            if (!toDouble(v, 0, 10000, d))
-                return "--turnaround: milliseconds from 0 to 10000";
-            o.m_server.m_turnaroundUs = static_cast<int>(d * 1000);
-        } else if (opt == "--faults") {
-            if (auto e = parseFaults(v, o.m_faults); !e.empty())
-                return e;
-        } else if (opt == "--delay-ms" || opt == "--silent-ms" || opt == "--disconnect-ms") {
-            if (!toUnsigned(v, 600000, n))
-                return opt + ": milliseconds from 0 to 600000";
-            (opt == "--delay-ms"    ? o.m_faults.m_delayMs
-             : opt == "--silent-ms" ? o.m_faults.m_silentMs
-                                    : o.m_faults.m_disconnectMs) = static_cast<int>(n);
-        } else if (opt == "--ignore") {
-            if (auto e = parseIgnore(v, o); !e.empty())
-                return e;
-        } else if (opt == "--seed") {
-            if (!toUnsigned(v, 0xFFFFFFFFull, n))
-                return "--seed: a number from 0 to 4294967295";
-            o.m_seed = static_cast<std::uint32_t>(n);
-        } else if (opt == "--serial") {
-            if (v.size() > 16)
-                return "--serial: at most 16 characters";
-            o.m_state.m_serial = v;
-        } else if (opt == "--version-word") {
-            if (!toUnsigned(v, 0xFFFF, n))
-                return "--version-word: a number from 0 to 65535";
-            o.m_state.m_versionWord = static_cast<std::uint16_t>(n);
-        } else if (opt == "--injectors") {
-            if (!toUnsigned(v, 8, n) || n < 1)
-                return "--injectors: a number from 1 to 8";
-            o.m_state.m_injCount = static_cast<std::uint8_t>(n);
-            o.m_state.m_injMask = o.m_state.maskLimit();
-        } else if (opt == "--flags1") {
-            if (!toUnsigned(v, 0xFFFFFFFFull, n))
-                return "--flags1: a 32-bit number";
-            o.m_state.m_flags1 = static_cast<std::uint32_t>(n);
-        } else if (opt == "--errors") {
-            if (auto e = parseErrors(v, o.m_state.m_faults); !e.empty())
-                return e;
-        } else if (opt == "--mode") {
-            const std::string m = lower(v);
-            if (m == "auto")
-                o.m_state.m_workMode = 1;
-            else if (m == "petrol")
-                o.m_state.m_workMode = 2;
-            else if (m == "lpg")
-                o.m_state.m_workMode = 3;
-            else
-                return "--mode: auto, petrol or lpg";
-        } else if (opt == "--scenario") {
-            const std::string s = lower(v);
-            if (s == "idle")
-                o.m_state.m_car.m_scenario = EEmuScenario::Idle;
-            else if (s == "steady")
-                o.m_state.m_car.m_scenario = EEmuScenario::Steady;
-            else if (s == "drive")
-                o.m_state.m_car.m_scenario = EEmuScenario::Drive;
-            else
-                return "--scenario: idle, steady or drive";
-        } else if (opt == "--rpm") {
-            if (!toDouble(v, 0, 12000, d))
-                return "--rpm: a number from 0 to 12000";
-            o.m_state.m_car.m_rpm = d;
-            rpmGiven = true;
-        } else if (opt == "--true-offset") {
-            if (!toDouble(v, 0, 10, d))
-                return "--true-offset: milliseconds from 0 to 10";
-            o.m_state.m_car.m_trueOffsetMs = d;
-        } else if (opt == "--gain") {
-            if (auto e = parseGain(v, o.m_state.m_car.m_gain); !e.empty())
-                return e;
-        } else if (opt == "--reducer-temp") {
-            if (!toDouble(v, -40, 120, d))
-                return "--reducer-temp: °C from -40 to 120";
-            o.m_state.m_car.m_reducerStartC = d;
-        } else if (opt == "--ambient") {
-            if (!toDouble(v, -40, 60, d))
-                return "--ambient: °C from -40 to 60";
-            o.m_state.m_car.m_ambientC = d;
-        } else if (opt == "--gas-pressure") {
-            if (!toDouble(v, 0, 240, d))
-                return "--gas-pressure: kPa from 0 to 240";
-            o.m_state.m_car.m_gasPressureKpa = d;
-        } else if (opt == "--fuel-level") {
-            if (!toUnsigned(v, 255, n))
-                return "--fuel-level: a number from 0 to 255";
-            o.m_state.m_car.m_fuelLevelRaw = static_cast<std::uint8_t>(n);
-        } else {
-            return "unknown option '" + opt + "'";
+        const bool more = i + 1 < args.size();
+        const SOption* d = byName<SOption>(kOptions, opt);
+        if (!d) {
+            // Only a stray word at the very end is an argument; anywhere else
+            // it reads as an option followed by its value.
+            const bool word = opt.rfind("--", 0) != 0 || opt.size() < 3;
+            return (word && !value && !more ? "unexpected argument '" : "unknown option '") + opt +
+                   "'";
         }
+        if (d->m_value.empty()) {
+            if (value)
+                return opt + " takes no value";
+        } else if (d->m_value.front() == '[') {
+            // A following option means the value was left out.
+            if (!value)
+                value = more && args[i + 1].rfind("--", 0) != 0 ? args[++i] : "-";
+        } else if (!value) {
+            if (!more)
+                return opt + " needs a value";
+            value = args[++i];
+        }
+        if (auto e = d->m_apply(p, value.value_or("")); !e.empty())
+            return e;
     }
-    if (!rpmGiven && o.m_state.m_car.m_scenario == EEmuScenario::Steady)
+    if (!p.m_rpmGiven && o.m_state.m_car.m_scenario == EEmuScenario::Steady)
         o.m_state.m_car.m_rpm = 2500;
     o.m_faults.m_seed = o.m_seed;
     return {};
