@@ -9,13 +9,27 @@
 #include <unistd.h>
 
 #include "data/SettingsKeys.h"
+#include "lang/Translation.h"
 
 namespace {
 
-std::string systemError()
+// What went wrong in our own translated words; the system's text, which is
+// in whatever language the C library speaks, only follows in parentheses.
+std::string reason(const char* polish, int err)
 {
-    return std::strerror(errno);
+    std::string text = translate(polish);
+    if (err != 0) {
+        text += " (";
+        text += std::strerror(err);
+        text += ")";
+    }
+    return text;
 }
+
+constexpr const char* kCannotOpen = "nie można otworzyć pliku";
+constexpr const char* kCannotCreate = "nie można utworzyć pliku w tym katalogu";
+constexpr const char* kCannotWrite = "nie można zapisać pliku";
+constexpr const char* kCannotReplace = "nie można zastąpić pliku";
 
 } // namespace
 
@@ -24,9 +38,9 @@ CSettingsFile::~CSettingsFile()
     close();
 }
 
-bool CSettingsFile::fail(const std::string& why)
+bool CSettingsFile::fail(const char* polish, int err)
 {
-    m_error = why;
+    m_error = reason(polish, err);
     return false;
 }
 
@@ -35,7 +49,7 @@ bool CSettingsFile::open(const std::string& path, bool forWriting)
     close();
     m_error.clear();
     if (path.empty()) {
-        return fail("empty path");
+        return fail("nie podano nazwy pliku");
     }
     return forWriting ? openForWriting(path) : openForReading(path);
 }
@@ -46,18 +60,18 @@ bool CSettingsFile::openForReading(const std::string& path)
     // mistake must fail at once, not hang the loader.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return fail(systemError());
+        return fail(kCannotOpen, errno);
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return fail("not a regular file");
+        return fail("to nie jest zwykły plik");
     }
     std::FILE* file = ::fdopen(fd, "rb");
     if (file == nullptr) {
-        const std::string why = systemError();
+        const int err = errno;
         ::close(fd);
-        return fail(why);
+        return fail(kCannotOpen, err);
     }
     std::string data;
     char chunk[8192];
@@ -66,13 +80,13 @@ bool CSettingsFile::openForReading(const std::string& path)
         data.append(chunk, got);
         if (data.size() > MAX_FILE) {
             std::fclose(file);
-            return fail("file too large");
+            return fail("plik jest za duży jak na plik ustawień");
         }
     }
     const bool readError = std::ferror(file) != 0;
     std::fclose(file);
     if (readError) {
-        return fail("read error");
+        return fail("nie można odczytać pliku");
     }
 
     // Editors on Windows like to put a byte-order mark in front.
@@ -90,7 +104,7 @@ bool CSettingsFile::openForReading(const std::string& path)
             line.remove_suffix(1);
         }
         if (line.size() > MAX_LINE) {
-            return fail("line too long");
+            return fail("wiersz jest za długi jak na plik ustawień");
         }
         const std::size_t tab = line.find('\t');
         if (tab != std::string_view::npos) {
@@ -114,11 +128,11 @@ bool CSettingsFile::openForWriting(const std::string& path)
         temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            return fail(systemError());
+            return fail(kCannotCreate, errno);
         }
     }
     if (fd < 0) {
-        return fail(systemError());
+        return fail(kCannotCreate, errno);
     }
     // Replacing a file keeps its permissions.
     struct stat old {};
@@ -127,10 +141,10 @@ bool CSettingsFile::openForWriting(const std::string& path)
     }
     m_file = ::fdopen(fd, "wb");
     if (m_file == nullptr) {
-        const std::string why = systemError();
+        const int err = errno;
         ::close(fd);
         ::unlink(temp.c_str());
-        return fail(why);
+        return fail(kCannotCreate, err);
     }
     m_tempPath = temp;
     m_path = path;
@@ -141,30 +155,34 @@ bool CSettingsFile::openForWriting(const std::string& path)
 bool CSettingsFile::commit()
 {
     if (m_file == nullptr) {
-        return fail("not open for writing");
+        return fail("plik nie jest otwarty do zapisu");
     }
+    // A write that failed earlier keeps its own reason.
     bool ok = !m_writeFailed;
-    std::string why = m_error.empty() ? "write error" : m_error;
+    std::string why = m_error;
     if (ok &&
         (std::fflush(m_file) != 0 || std::ferror(m_file) != 0 || ::fsync(::fileno(m_file)) != 0)) {
         ok = false;
-        why = systemError();
+        why = reason(kCannotWrite, errno);
     }
     if (std::fclose(m_file) != 0 && ok) {
         ok = false;
-        why = systemError();
+        why = reason(kCannotWrite, errno);
     }
     m_file = nullptr;
     if (ok && std::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         ok = false;
-        why = systemError();
+        why = reason(kCannotReplace, errno);
     }
     if (!ok) {
         ::unlink(m_tempPath.c_str());
     }
     m_tempPath.clear();
     m_path.clear();
-    return ok ? true : fail(why);
+    if (!ok) {
+        m_error = why.empty() ? reason(kCannotWrite, 0) : why;
+    }
+    return ok;
 }
 
 void CSettingsFile::close()
@@ -184,14 +202,14 @@ void CSettingsFile::close()
 bool CSettingsFile::writeLine(std::string_view key, std::string_view value)
 {
     if (m_file == nullptr) {
-        return fail("not open for writing");
+        return fail("plik nie jest otwarty do zapisu");
     }
     const bool breaksFormat = key.empty() ||
                               key.find_first_of("\t\r\n") != std::string_view::npos ||
                               value.find_first_of("\r\n") != std::string_view::npos;
     if (breaksFormat) {
         m_writeFailed = true;
-        return fail("value breaks the line format");
+        return fail("wartość zawiera znak końca wiersza");
     }
     // CR LF on every platform: the files travel between workshops' PCs.
     std::string line;
@@ -199,7 +217,7 @@ bool CSettingsFile::writeLine(std::string_view key, std::string_view value)
     line.append(key).append(1, '\t').append(value).append("\r\n");
     if (std::fwrite(line.data(), 1, line.size(), m_file) != line.size()) {
         m_writeFailed = true;
-        return fail(systemError());
+        return fail(kCannotWrite, errno);
     }
     return true;
 }

@@ -46,14 +46,15 @@ public:
 
     bool isOpen() const { return !m_path.empty(); }
     const std::string& path() const { return m_path; }
-    // The system's reason for the last failed open, write or commit.
+    // Why the last open, write or commit failed, translated.
     const std::string& lastError() const { return m_error; }
 
 private:
     bool openForReading(const std::string& path);
     bool openForWriting(const std::string& path);
     bool writeLine(std::string_view key, std::string_view value);
-    bool fail(const std::string& why);
+    // Keeps the translated reason (and the system's text for err) for lastError.
+    bool fail(const char* polish, int err = 0);
 
     std::string m_path;
     std::string m_tempPath;

@@ -34,7 +34,7 @@ bool saveSettingsFile(const std::string& path, const CSettings& s, std::string* 
 {
     CSettingsFile file;
     if (!file.open(path, true)) {
-        report(error, kSaveFailed, file.lastError());
+        report(error, kSaveFailed, path + ": " + file.lastError());
         return false;
     }
     const SSettingsKey* switchDelay = findSettingsKey("m_switchDelay");
@@ -51,32 +51,46 @@ bool saveSettingsFile(const std::string& path, const CSettings& s, std::string* 
         }
     }
     if (!file.commit()) {
-        report(error, kSaveFailed, file.lastError());
+        report(error, kSaveFailed, path + ": " + file.lastError());
         return false;
     }
     return true;
 }
 
-bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error)
+bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error,
+                      std::vector<std::string>* warnings)
 {
     CSettingsFile file;
     if (!file.open(path, false)) {
-        report(error, kLoadFailed, file.lastError());
+        report(error, kLoadFailed, path + ": " + file.lastError());
         return false;
     }
     CSettings loaded = s;
+    std::size_t found = 0;
+    std::string problem;
     for (const SSettingsKey& key : settingsKeys()) {
         std::string text;
-        if (!file.readText(key.name, text) || !setSettingsValue(key, loaded, text)) {
-            report(error, kLoadFailed, key.name);
-            return false;
+        if (!file.readText(key.name, text)) {
+            if (problem.empty())
+                problem = translateFill("%1: brak w pliku", {key.name});
+            continue;
         }
+        ++found;
+        if (problem.empty())
+            setSettingsValue(key, loaded, text, &problem);
     }
-    std::string badKey;
-    if (!checkSettingsRanges(loaded, &badKey)) {
-        report(error, kLoadFailed, badKey);
+    // An empty, binary or foreign file would otherwise be reported by the
+    // first key it lacks, which tells the user nothing.
+    if (found == 0) {
+        report(error, kLoadFailed, path + ": " + translate("to nie jest plik ustawień"));
         return false;
     }
+    if (!problem.empty()) {
+        report(error, kLoadFailed, problem);
+        return false;
+    }
+    if (warnings != nullptr)
+        *warnings = settingsListWarnings(loaded);
     s = std::move(loaded);
     return true;
 }

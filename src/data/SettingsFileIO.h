@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "data/CSettings.h"
 
@@ -12,10 +13,13 @@
 // *error gets the translated save message and the reason.
 bool saveSettingsFile(const std::string& path, const CSettings& s, std::string* error = nullptr);
 
-// Reads every key; a missing key, a value that is not a complete number or a
-// value out of range fails the load and leaves s unchanged. On failure *error
-// gets the translated load message and the key or reason.
-bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error = nullptr);
+// Reads every key; a missing key, a value that is not a complete number or
+// one its record cannot carry fails the load and leaves s unchanged. On
+// failure *error gets the translated load message and the reason, naming key,
+// value and what would be accepted. Values the settings view has no list
+// entry for load, and each is named in *warnings.
+bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error = nullptr,
+                      std::vector<std::string>* warnings = nullptr);
 
 // Copies what a settings file may change on a controller (settings, setup
 // table, installation data, time stamp) and keeps the identity, flags and

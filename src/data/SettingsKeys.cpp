@@ -1,6 +1,5 @@
 #include "data/SettingsKeys.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -8,6 +7,8 @@
 #include "data/Conversions.h"
 #include "data/DateCode.h"
 #include "data/MountDataRecord.h"
+#include "data/SettingsLists.h"
+#include "lang/Translation.h"
 
 namespace {
 
@@ -15,8 +16,14 @@ namespace {
 // times is not exactly 6.0); that must not push them out of range.
 constexpr double kRangeSlack = 1e-9;
 constexpr double kU32Max = 4294967295.0;
-// Tick bytes end at 255 × 0.025 ms.
+// Tick bytes end at 255 × 0.025 ms; fields read back to one decimal end at
+// 6.4, which writes as the same last tick.
 constexpr double kTickByteMaxMs = 255 * TICK_TIME_MS;
+constexpr double kTickTenthsMaxMs = 6.4;
+// Pressure codes end at 240 kPa, supply codes at 30 V, the temperature
+// table spans -36..209 °C; a speed is a period word of 1 to 65535 (or 0).
+constexpr double kPressureMax = 240;
+constexpr double kRpmMax = RPM_FACTOR;
 constexpr std::size_t kTimeStampMaxBytes = 64;
 constexpr std::size_t kSerialMaxBytes = 16;
 constexpr std::size_t kProdDateMaxBytes = 10;
@@ -57,15 +64,12 @@ SSettingsKey realKey(std::string name, double min, double max, double CSettings:
         [field](CSettings& s, double v) { s.*field = v; });
 }
 
-SSettingsKey byteKey(std::string name, std::uint8_t CSettings::*field, double min = 0,
-                     double max = 255, std::vector<double> allowed = {})
+SSettingsKey byteKey(std::string name, std::uint8_t CSettings::*field)
 {
-    SSettingsKey key = numberKey(
-        std::move(name), ESettingsKeyType::Integer, ESettingsTarget::SettingsRecord, min, max,
+    return numberKey(
+        std::move(name), ESettingsKeyType::Integer, ESettingsTarget::SettingsRecord, 0, 255,
         [field](const CSettings& s) { return static_cast<double>(s.*field); },
         [field](CSettings& s, double v) { s.*field = static_cast<std::uint8_t>(v); });
-    key.allowed = std::move(allowed);
-    return key;
 }
 
 SSettingsKey deviceKey(std::string name, double max, std::function<double(const CSettings&)> get,
@@ -132,30 +136,29 @@ std::vector<SSettingsKey> buildKeys()
         [](const CSettings& s) { return s.m_devInfo.m_statistic.lpg; },
         [](CSettings& s, double v) { s.m_devInfo.m_statistic.lpg = static_cast<U32>(v); }));
 
-    // Where the settings view offers a list, its span is the range; a value
-    // between its steps is still a value the record carries.
-    keys.push_back(realKey("m_switchRPM", 500, 5000, &CSettings::m_switchRPM));
-    keys.push_back(realKey("m_switchTempr", 0, 70, &CSettings::m_switchTempr));
-    keys.push_back(byteKey("m_rpmDivider", &CSettings::m_rpmDivider, 1, 7, {1, 2, 3, 4, 5, 6, 7}));
-    keys.push_back(realKey("m_switchDelay", 0, 120, &CSettings::m_switchDelay));
+    // Ranges are what each record byte can carry, so that every value read
+    // from a controller loads back into it; the settings view's narrower
+    // lists only warn (settingsListWarning).
+    keys.push_back(realKey("m_switchRPM", 0, kRpmMax, &CSettings::m_switchRPM));
+    keys.push_back(realKey("m_switchTempr", -36, 209, &CSettings::m_switchTempr));
+    keys.push_back(byteKey("m_rpmDivider", &CSettings::m_rpmDivider));
+    keys.push_back(realKey("m_switchDelay", 0, 127, &CSettings::m_switchDelay));
     keys.push_back(realKey("m_mainCorr", 0, kTickByteMaxMs, &CSettings::m_mainCorr));
     keys.push_back(realKey("m_mainCorr2", 0, kTickByteMaxMs, &CSettings::m_mainCorr2));
     keys.push_back(byteKey("m_mainCorr2Mask", &CSettings::m_mainCorr2Mask));
     keys.push_back(realKey("m_pressureGain", -12.8, 12.7, &CSettings::m_pressureGain));
-    keys.push_back(realKey("m_pressureRef", 50, 200, &CSettings::m_pressureRef));
-    keys.push_back(realKey("m_switchPressure", 0, 100, &CSettings::m_switchPressure));
-    keys.push_back(realKey("m_pressAverageCount", 0.1, 4.0, &CSettings::m_pressAverageCount));
+    keys.push_back(realKey("m_pressureRef", 0, kPressureMax, &CSettings::m_pressureRef));
+    keys.push_back(realKey("m_switchPressure", 0, kPressureMax, &CSettings::m_switchPressure));
+    keys.push_back(realKey("m_pressAverageCount", 0, 25.5, &CSettings::m_pressAverageCount));
     keys.push_back(byteKey("m_engineSignalBehavior", &CSettings::m_engineSignalBehavior));
     keys.push_back(byteKey("m_behaviorFlags", &CSettings::m_behaviorFlags));
-    keys.push_back(realKey("m_pwmOffset", 0, kTickByteMaxMs, &CSettings::m_pwmOffset));
+    keys.push_back(realKey("m_pwmOffset", 0, kTickTenthsMaxMs, &CSettings::m_pwmOffset));
     keys.push_back(realKey("m_pwm", 0, 100, &CSettings::m_pwm));
-    keys.push_back(realKey("m_injectorWarmingImpulse", 0, kTickByteMaxMs,
+    keys.push_back(realKey("m_injectorWarmingImpulse", 0, kTickTenthsMaxMs,
                            &CSettings::m_injectorWarmingImpulse));
-    keys.push_back(realKey("m_minLPGTime", 0, 6.0, &CSettings::m_minLPGTime));
-    keys.push_back(byteKey("m_injectorType", &CSettings::m_injectorType, 1, 9, {1, 4, 9}));
-    keys.push_back(byteKey("m_lambdaType", &CSettings::m_lambdaType, 1, 4, {1, 2, 3, 4}));
-    // 255 supply codes end at 30 V; the temperature table spans -36..209 °C and
-    // anything beyond it would travel as code 0, i.e. 209 °C.
+    keys.push_back(realKey("m_minLPGTime", 0, kTickTenthsMaxMs, &CSettings::m_minLPGTime));
+    keys.push_back(byteKey("m_injectorType", &CSettings::m_injectorType));
+    keys.push_back(byteKey("m_lambdaType", &CSettings::m_lambdaType));
     keys.push_back(realKey("m_minVCC", 0, 30, &CSettings::m_minVCC));
     keys.push_back(realKey("m_maxTemprInside", -36, 209, &CSettings::m_maxTemprInside));
 
@@ -199,11 +202,7 @@ bool acceptsNumber(const SSettingsKey& key, double value)
     if (key.type == ESettingsKeyType::Integer) {
         value = cutToWhole(value);
     }
-    if (value < key.min - kRangeSlack || value > key.max + kRangeSlack) {
-        return false;
-    }
-    return key.allowed.empty() ||
-           std::find(key.allowed.begin(), key.allowed.end(), value) != key.allowed.end();
+    return value >= key.min - kRangeSlack && value <= key.max + kRangeSlack;
 }
 
 bool acceptsText(const SSettingsKey& key, std::string_view text)
@@ -246,19 +245,41 @@ std::string settingsValueText(const SSettingsKey& key, const CSettings& s)
                                               : formatSettingsNumber(key.getNumber(s));
 }
 
-bool setSettingsValue(const SSettingsKey& key, CSettings& s, std::string_view text)
+std::string settingsRefusal(const SSettingsKey& key, std::string_view text)
 {
+    const std::string shown = key.name + "=" + std::string(text);
     if (key.type == ESettingsKeyType::Text) {
-        if (!acceptsText(key, text)) {
-            return false;
-        }
+        if (hasLineBreakOrNul(text))
+            return translateFill("%1: tekst bez znaków końca wiersza", {shown});
+        if (text.size() > key.maxBytes)
+            return translateFill("%1: najwyżej %2 bajtów", {shown, std::to_string(key.maxBytes)});
+        if (!acceptsText(key, text))
+            return translateFill("%1: dzień kalendarza w postaci dd/mm/rrrr", {shown});
+        return {};
+    }
+    double value = 0;
+    if (!parseSettingsNumber(text, value))
+        return translateFill("%1: to nie jest liczba", {shown});
+    if (!acceptsNumber(key, value))
+        return translateFill("%1: od %2 do %3",
+                             {shown, formatSettingsNumber(key.min), formatSettingsNumber(key.max)});
+    return {};
+}
+
+bool setSettingsValue(const SSettingsKey& key, CSettings& s, std::string_view text,
+                      std::string* why)
+{
+    if (std::string refusal = settingsRefusal(key, text); !refusal.empty()) {
+        if (why != nullptr)
+            *why = std::move(refusal);
+        return false;
+    }
+    if (key.type == ESettingsKeyType::Text) {
         key.setText(s, std::string(text));
         return true;
     }
     double value = 0;
-    if (!parseSettingsNumber(text, value) || !acceptsNumber(key, value)) {
-        return false;
-    }
+    parseSettingsNumber(text, value);
     if (key.type == ESettingsKeyType::Integer) {
         value = cutToWhole(value);
     }
@@ -266,17 +287,36 @@ bool setSettingsValue(const SSettingsKey& key, CSettings& s, std::string_view te
     return true;
 }
 
-bool checkSettingsRanges(const CSettings& s, std::string* firstBadKey)
+bool checkSettingsRanges(const CSettings& s, std::string* why)
 {
     for (const SSettingsKey& key : settingsKeys()) {
-        const bool ok = key.type == ESettingsKeyType::Text ? acceptsText(key, key.getText(s))
-                                                           : acceptsNumber(key, key.getNumber(s));
-        if (!ok) {
-            if (firstBadKey != nullptr) {
-                *firstBadKey = key.name;
+        std::string refusal = settingsRefusal(key, settingsValueText(key, s));
+        if (!refusal.empty()) {
+            if (why != nullptr) {
+                *why = std::move(refusal);
             }
             return false;
         }
     }
     return true;
+}
+
+std::string settingsListWarning(const SSettingsKey& key, const CSettings& s)
+{
+    const SSettingsList* list = settingsListForKey(key.name);
+    if (list == nullptr || key.type == ESettingsKeyType::Text ||
+        findChoice(*list, key.getNumber(s)) >= 0)
+        return {};
+    return translateFill("%1=%2: spoza listy widoku ustawień (%3)",
+                         {key.name, settingsValueText(key, s), describeChoices(*list)});
+}
+
+std::vector<std::string> settingsListWarnings(const CSettings& s)
+{
+    std::vector<std::string> warnings;
+    for (const SSettingsKey& key : settingsKeys()) {
+        if (std::string w = settingsListWarning(key, s); !w.empty())
+            warnings.push_back(std::move(w));
+    }
+    return warnings;
 }

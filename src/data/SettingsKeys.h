@@ -1,6 +1,9 @@
 // The settings block by name: one descriptor per settings-file key, in file
-// order, with its record, its accepted values and how to read and set it.
-// The settings file, the command-line tool and its JSON all use these names.
+// order, with its record, the values that record can carry and how to read
+// and set it. The settings file, the command-line tool and its JSON all use
+// these names. A value the record carries is always accepted, even when the
+// settings view offers no list entry for it: a controller's own settings
+// must always load back into it.
 // Thread safety: the table is built once and read-only; the functions are
 // pure apart from the block they are given.
 #pragma once
@@ -32,10 +35,9 @@ struct SSettingsKey {
     std::string name;
     ESettingsKeyType type = ESettingsKeyType::Real;
     ESettingsTarget target = ESettingsTarget::SettingsRecord;
-    // Numbers: the closed range, and when not empty the only values allowed.
+    // Numbers: the closed range the record carries.
     double min = 0;
     double max = 0;
-    std::vector<double> allowed;
     // Texts: the longest in bytes, and whether it must be a day the
     // controller's date code can hold (or empty).
     std::size_t maxBytes = 0;
@@ -53,6 +55,10 @@ const SSettingsKey* findSettingsKey(std::string_view name);
 
 bool acceptsNumber(const SSettingsKey& key, double value);
 bool acceptsText(const SSettingsKey& key, std::string_view text);
+// Why a value given as text is refused, naming key, value and what would be
+// accepted ("m_switchDelay=400: 0 to 127", "m_pressureRef=abc: not a
+// number"), translated; empty when it is accepted.
+std::string settingsRefusal(const SSettingsKey& key, std::string_view text);
 
 // Whole numbers as integers ("1234567"), others in the shortest form that
 // reads back to the same double ("0.8").
@@ -62,9 +68,19 @@ bool parseSettingsNumber(std::string_view text, double& value);
 
 // The value as the settings file writes it.
 std::string settingsValueText(const SSettingsKey& key, const CSettings& s);
-// Parses, checks and stores; on false the block is unchanged.
-bool setSettingsValue(const SSettingsKey& key, CSettings& s, std::string_view text);
+// Parses, checks and stores; on false the block is unchanged and *why holds
+// settingsRefusal's reason.
+bool setSettingsValue(const SSettingsKey& key, CSettings& s, std::string_view text,
+                      std::string* why = nullptr);
 
-// Whether every field holds a value the settings view offers or its record
-// can carry; names the first key that does not.
-bool checkSettingsRanges(const CSettings& s, std::string* firstBadKey = nullptr);
+// Whether every field holds a value its record can carry; *why gets the
+// reason for the first that does not.
+bool checkSettingsRanges(const CSettings& s, std::string* why = nullptr);
+
+// When the key's value is one the settings view's list has no entry for
+// (which shows the list on its previous entry): "m_switchRPM=450: not on the
+// settings view's list (500 to 5000 in steps of 100)", translated. Empty
+// otherwise, and for keys without a list.
+std::string settingsListWarning(const SSettingsKey& key, const CSettings& s);
+// Every such warning of a block, in file order.
+std::vector<std::string> settingsListWarnings(const CSettings& s);

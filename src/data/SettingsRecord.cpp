@@ -52,9 +52,9 @@ void setRecordPeriod(SSettingsRecord& rec, std::uint16_t period)
 SSettingsRecord toRecord(const CSettings& s, ERecordForm form)
 {
     SSettingsRecord rec{};
-    // A speed of 0 would divide by zero; the longest period is the slowest
-    // speed the word can say.
-    const double period = s.m_switchRPM > 0 ? roundWhole(RPM_FACTOR / s.m_switchRPM) : 65535.0;
+    // A period of 0 reads as 0 rpm, so 0 rpm goes back as 0 rather than
+    // through a division by zero; a controller's own record then round-trips.
+    const double period = s.m_switchRPM > 0 ? roundWhole(RPM_FACTOR / s.m_switchRPM) : 0.0;
     setRecordPeriod(rec, static_cast<std::uint16_t>(fieldValue(period, 0, 65535)));
     rec[2] = byteOf(s.m_rpmDivider);
     rec[3] = rawFromTemperature(s.m_switchTempr);

@@ -102,3 +102,21 @@ std::string translate(std::string_view polish)
 {
     return translateTo(polish, currentLanguage());
 }
+
+std::string translateFill(std::string_view polish, std::initializer_list<std::string_view> args)
+{
+    const std::string pattern = translate(polish);
+    std::string out;
+    out.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        const std::size_t n = static_cast<std::size_t>(next - '1');
+        if (pattern[i] == '%' && next >= '1' && next <= '9' && n < args.size()) {
+            out.append(*(args.begin() + n));
+            ++i;
+        } else {
+            out.push_back(pattern[i]);
+        }
+    }
+    return out;
+}

@@ -2,6 +2,7 @@
 // Thread safety: all functions may be called from any thread.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ std::string_view languageCode(int language);
 std::string translate(std::string_view polish);
 // The same for a given language, whatever the current one.
 std::string translateTo(std::string_view polish, int language);
+// translate(), then %1 to %9 replaced by the arguments: word order differs
+// between the languages, so a sentence is translated whole, values and all.
+std::string translateFill(std::string_view polish, std::initializer_list<std::string_view> args);
 
 // The dictionary of the compiled-in text table, built on first use.
 const CTranslationDict& translationDictionary();

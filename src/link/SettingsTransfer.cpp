@@ -9,7 +9,7 @@ namespace {
 
 STransferOutcome failed(ETransferResult result, const char* polish)
 {
-    return {result, translate(polish)};
+    return {result, translate(polish), {}};
 }
 
 STransferOutcome notLinked()
@@ -24,7 +24,7 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
     device.m_timeStamp = settingsTimeStamp(now);
     std::string error;
     if (!saveSettingsFile(path, device, &error))
-        return {ETransferResult::FileRefused, error};
+        return {ETransferResult::FileRefused, error, {}};
     return {};
 }
 
@@ -32,13 +32,16 @@ STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& p
 {
     CSettings loaded = device;
     std::string error;
-    if (!loadSettingsFile(path, loaded, &error))
-        return {ETransferResult::FileRefused, error};
+    std::vector<std::string> warnings;
+    if (!loadSettingsFile(path, loaded, &error, &warnings))
+        return {ETransferResult::FileRefused, error, {}};
     // Checked only after the file: a bad file is the first thing to report.
     if (!device.isConnected())
         return notLinked();
     copyWritableSettings(loaded, device);
-    return writeWholeBlock(device);
+    STransferOutcome outcome = writeWholeBlock(device);
+    outcome.warnings = std::move(warnings);
+    return outcome;
 }
 
 STransferOutcome restoreFactorySettings(CGasDevice& device)
@@ -53,14 +56,24 @@ STransferOutcome restoreFactorySettings(CGasDevice& device)
 
 STransferOutcome writeWholeBlock(CGasDevice& device)
 {
+    SSettingsPlan all;
+    all.settingsRecord = all.setupTable = all.mountData = true;
+    all.reset = true;
+    return applySettingsPlan(device, all);
+}
+
+STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan)
+{
     constexpr const char* kWriteFailed = "Nie powiodło się wpisanie ustawień do urządzenia!";
-    if (!device.writeSettings())
+    if (plan.petrolFirst && !device.switchToPetrolAndWait())
+        return failed(ETransferResult::PetrolFailed, "Nie powiodło się przełączenie na benzynę!");
+    if (plan.settingsRecord && !device.writeSettings())
         return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (!device.writeSetupTable())
+    if (plan.setupTable && !device.writeSetupTable())
         return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (!device.writeMountData())
+    if (plan.mountData && !device.writeMountData())
         return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (!device.clearErrors())
+    if (plan.reset && !device.clearErrors())
         return failed(ETransferResult::ResetFailed, "Nie powiodło się zresetowanie urządzenia!");
     return {};
 }

@@ -6,21 +6,27 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
+
+#include "data/SettingsChange.h"
 
 class CGasDevice;
 
 enum class ETransferResult {
     Done,
-    NotLinked,   // no controller (nor demonstration mode) to write to
-    FileRefused, // the file could not be written, read or was not a settings file
-    WriteFailed, // a record was refused after its retries
-    ResetFailed, // everything written, but the reset failed
+    NotLinked,    // no controller (nor demonstration mode) to write to
+    FileRefused,  // the file could not be written, read or was not a settings file
+    PetrolFailed, // the switch to petrol that must come first failed
+    WriteFailed,  // a record was refused after its retries
+    ResetFailed,  // everything written, but the reset failed
 };
 
 struct STransferOutcome {
     ETransferResult result = ETransferResult::Done;
     // Translated, for the user; empty on success.
     std::string message;
+    // Values written although the settings view has no list entry for them.
+    std::vector<std::string> warnings;
 
     bool ok() const { return result == ETransferResult::Done; }
 };
@@ -41,3 +47,8 @@ STransferOutcome restoreFactorySettings(CGasDevice& device);
 // Settings record, setup table, installation data, then the reset that makes
 // the controller take them up. Stops at the first failure.
 STransferOutcome writeWholeBlock(CGasDevice& device);
+
+// Carries out a plan for the block the controller object now holds: petrol
+// first, the records it names, the reset last. Stops at the first failure;
+// the block keeps the new values either way.
+STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan);

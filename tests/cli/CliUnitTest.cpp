@@ -131,7 +131,7 @@ TEST(CliMessages, SpeakTheChosenLanguagePieceByPiece)
                        "Schlüssel auf)\n");
     const SCliResult value = runCliArgs({"--demo", "--lang", "pl", "set", "m_switchRPM=fast"});
     EXPECT_EQ(value.rc, CLI_REFUSED);
-    EXPECT_EQ(value.err, "nimo-cli: wartość odrzucona: m_switchRPM=fast\n");
+    EXPECT_EQ(value.err, "nimo-cli: m_switchRPM=fast: to nie jest liczba\n");
     EXPECT_EQ(value.out, "");
 }
 

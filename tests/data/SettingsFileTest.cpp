@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "data/CSettingsFile.h"
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
+#include "lang/LanguageScope.h"
 
 namespace fs = std::filesystem;
 
@@ -236,34 +238,87 @@ TEST_F(SettingsFile, ExtraLinesDuplicatesAndMissingKeys)
     expectSameBlock(target, untouched); // a failed load changes nothing
 }
 
-TEST_F(SettingsFile, DamagedFilesAreRefused)
+TEST_F(SettingsFile, DamagedFilesAreRefusedWithTheReason)
 {
+    CLanguageScope english(LANG_EN);
     struct SCase {
         const char* key;
         const char* value;
+        const char* reason; // after "key=value: "
     };
     const SCase cases[] = {
-        {"m_switchRPM", "12abc"},
-        {"m_switchRPM", ""},
-        {"m_switchRPM", "0"},
-        {"m_pressureGain", "20"},
-        {"m_rpmDivider", "300"},
-        {"m_lambdaType", "5"},
-        {"m_setupTimes[4]", "-101"},
-        {"m_devInfo.m_flags.flags1", "-1"},
-        {"m_devInfo.m_engine", "123456"},
-        {"m_devInfo.m_mountDate", "1/5/2006"},
-        {"m_minVCC", "nan"},
+        {"m_switchRPM", "12abc", "not a number"},
+        {"m_switchRPM", "", "not a number"},
+        {"m_pressureRef", "abc", "not a number"},
+        {"m_switchDelay", "400", "0 to 127"},
+        {"m_pressureGain", "20", "-12.8 to 12.7"},
+        {"m_rpmDivider", "300", "0 to 255"},
+        {"m_setupTimes[4]", "-101", "-100 to 155"},
+        {"m_devInfo.m_flags.flags1", "-1", "0 to 4294967295"},
+        {"m_devInfo.m_engine", "123456", "at most 5 bytes"},
+        {"m_devInfo.m_mountDate", "1/5/2006", "a calendar day as dd/mm/yyyy"},
+        {"m_minVCC", "nan", "not a number"},
     };
     for (const SCase& c : cases) {
         writeRaw(path("bad.ssf"), goldenWith(c.key, c.value));
         CSettings target;
         std::string error;
         EXPECT_FALSE(loadSettingsFile(path("bad.ssf"), target, &error)) << c.key << "=" << c.value;
-        EXPECT_NE(error.find(c.key), std::string::npos) << error;
+        EXPECT_EQ(error, "Cannot load the settings from the file: " + std::string(c.key) + "=" +
+                             c.value + ": " + c.reason);
         EXPECT_EQ(target.m_switchRPM, 1200);
         EXPECT_EQ(target.m_devInfo.m_serial, "");
     }
+}
+
+TEST_F(SettingsFile, ValuesOffTheViewsListsLoadWithAWarning)
+{
+    CLanguageScope english(LANG_EN);
+    std::string file = goldenWith("m_injectorType", "3");
+    writeRaw(path("odd.ssf"), file);
+    CSettings target;
+    std::string error;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(loadSettingsFile(path("odd.ssf"), target, &error, &warnings)) << error;
+    EXPECT_EQ(target.m_injectorType, 3);
+    EXPECT_EQ(warnings, std::vector<std::string>{
+                            "m_injectorType=3: not on the settings view's list (1, 4, 9)"});
+
+    // Saved again, the block reads back to the same values.
+    const CSettings loaded = target;
+    ASSERT_TRUE(saveSettingsFile(path("again.ssf"), loaded));
+    CSettings back;
+    ASSERT_TRUE(loadSettingsFile(path("again.ssf"), back));
+    expectSameBlock(back, loaded);
+}
+
+TEST_F(SettingsFile, FilesThatAreNoSettingsFileSaySo)
+{
+    CLanguageScope english(LANG_EN);
+    for (const std::string& content : {std::string(),
+                                       std::string("\x7f"
+                                                   "ELF\x02\x01\t\0\0",
+                                                   9),
+                                       std::string("name\tvalue\r\n")}) {
+        writeRaw(path("foreign.ssf"), content);
+        CSettings target;
+        std::string error;
+        EXPECT_FALSE(loadSettingsFile(path("foreign.ssf"), target, &error));
+        EXPECT_EQ(error, "Cannot load the settings from the file: " + path("foreign.ssf") +
+                             ": not a settings file");
+    }
+    // A directory, and a missing file, in our words (the system's after them).
+    std::string error;
+    CSettings target;
+    EXPECT_FALSE(loadSettingsFile(m_dir.string(), target, &error));
+    EXPECT_NE(error.find(": not a regular file"), std::string::npos) << error;
+    CLanguageScope polish(LANG_PL);
+    EXPECT_FALSE(loadSettingsFile(path("missing.ssf"), target, &error));
+    EXPECT_EQ(error.rfind("Nie można wczytać ustawień z pliku: " + path("missing.ssf") +
+                              ": nie można otworzyć pliku (",
+                          0),
+              0u)
+        << error;
 }
 
 TEST_F(SettingsFile, GarbageAndHugeLinesAreRefusedQuickly)

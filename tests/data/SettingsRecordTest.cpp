@@ -9,6 +9,7 @@
 #include "data/MountDataRecord.h"
 #include "data/SettingsKeys.h"
 #include "data/SettingsRecord.h"
+#include "lang/LanguageScope.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(SettingsRecord, ReadingKeepsDeviceInfoAndTable)
 TEST(SettingsRecord, ImpossibleValuesSaturateInsteadOfWrapping)
 {
     CSettings s;
-    s.m_switchRPM = 0; // would divide by zero
+    s.m_switchRPM = 50; // slower than the period word can say
     s.m_switchDelay = 200;
     s.m_pressureGain = 20;
     s.m_mainCorr = -1;
@@ -128,8 +129,33 @@ TEST(SettingsRecord, ImpossibleValuesSaturateInsteadOfWrapping)
     EXPECT_EQ(rec[4], 255);
     EXPECT_EQ(rec[7], 127);
     EXPECT_EQ(rec[5], 0);
+    // A period of 0 reads as 0 rpm and goes back as 0, not through a division.
     setRecordPeriod(rec, 0);
-    EXPECT_EQ(fromRecord(rec, ERecordForm::Extended).m_switchRPM, 0);
+    const CSettings zero = fromRecord(rec, ERecordForm::Extended);
+    EXPECT_EQ(zero.m_switchRPM, 0);
+    EXPECT_EQ(recordPeriod(toRecord(zero, ERecordForm::Extended)), 0);
+}
+
+TEST(SettingsRecord, EveryRecordReadFromAControllerIsAcceptedAndWritesBackTheSame)
+{
+    // Whatever a controller holds loads back into it: the block read from a
+    // record is never refused, and writing it gives the record the block
+    // stands for (reading is the only step that may round).
+    SSettingsRecord raw{};
+    for (int b = 0; b < 256; ++b) {
+        for (std::size_t i = 2; i < raw.size(); ++i)
+            raw[i] = static_cast<std::uint8_t>((b + 37 * i) & 0xFF);
+        setRecordPeriod(raw, static_cast<std::uint16_t>(b * 257));
+        CSettings s;
+        s.m_devInfo.m_flags.flags1 = FLAGS1_EXTENDED_SETUP;
+        readRecordInto(raw, ERecordForm::Extended, s);
+        std::string why;
+        ASSERT_TRUE(checkSettingsRanges(s, &why)) << "byte " << b << ": " << why;
+        const SSettingsRecord once = toRecord(s, ERecordForm::Extended);
+        CSettings again = s;
+        readRecordInto(once, ERecordForm::Extended, again);
+        ASSERT_EQ(toRecord(again, ERecordForm::Extended), once) << "byte " << b;
+    }
 }
 
 // Every value the settings view offers, written and read back.
@@ -323,22 +349,43 @@ TEST(SettingsKeys, FileOrderAndTargets)
     EXPECT_EQ(findSettingsKey("m_setupTimes[20]"), nullptr);
 }
 
-TEST(SettingsKeys, SetByTextChecksBeforeStoring)
+TEST(SettingsKeys, SetByTextRefusesOnlyWhatTheRecordCannotCarryAndSaysWhy)
 {
+    CLanguageScope english(LANG_EN);
     CSettings s;
+    std::string why;
     const SSettingsKey& rpm = *findSettingsKey("m_switchRPM");
     EXPECT_TRUE(setSettingsValue(rpm, s, "2500"));
     EXPECT_EQ(s.m_switchRPM, 2500);
-    for (const char* bad : {"0", "12abc", "", " 1200", "1200 ", "nan", "inf", "1e400", "0x4B0"}) {
-        EXPECT_FALSE(setSettingsValue(rpm, s, bad)) << bad;
+    for (const char* bad : {"12abc", "", " 1200", "1200 ", "nan", "inf", "1e400", "0x4B0"}) {
+        EXPECT_FALSE(setSettingsValue(rpm, s, bad, &why)) << bad;
+        EXPECT_EQ(why, "m_switchRPM=" + std::string(bad) + ": not a number");
     }
+    EXPECT_FALSE(setSettingsValue(rpm, s, "4800001", &why));
+    EXPECT_EQ(why, "m_switchRPM=4800001: 0 to 4800000");
     EXPECT_EQ(s.m_switchRPM, 2500);
+    // Off the settings view's list, but a speed the controller can hold.
+    EXPECT_TRUE(setSettingsValue(rpm, s, "450"));
+    EXPECT_EQ(settingsListWarning(rpm, s),
+              "m_switchRPM=450: not on the settings view's list (500 to 5000 in steps of 100)");
+
+    const SSettingsKey& delay = *findSettingsKey("m_switchDelay");
+    EXPECT_FALSE(setSettingsValue(delay, s, "400", &why));
+    EXPECT_EQ(why, "m_switchDelay=400: 0 to 127");
+    EXPECT_TRUE(setSettingsValue(delay, s, "127"));
+    EXPECT_EQ(settingsListWarning(delay, s),
+              "m_switchDelay=127: not on the settings view's list (0 to 120 in steps of 1)");
 
     const SSettingsKey& divider = *findSettingsKey("m_rpmDivider");
-    EXPECT_FALSE(setSettingsValue(divider, s, "8"));
-    EXPECT_FALSE(setSettingsValue(divider, s, "300")); // would wrap to 44 in a byte
-    EXPECT_TRUE(setSettingsValue(divider, s, "7.9"));  // cut to a whole number
+    EXPECT_FALSE(setSettingsValue(divider, s, "300", &why)); // would wrap to 44 in a byte
+    EXPECT_EQ(why, "m_rpmDivider=300: 0 to 255");
+    EXPECT_TRUE(setSettingsValue(divider, s, "7.9")); // cut to a whole number
     EXPECT_EQ(s.m_rpmDivider, 7);
+    EXPECT_EQ(settingsListWarning(divider, s), "");
+    const SSettingsKey& injector = *findSettingsKey("m_injectorType");
+    EXPECT_TRUE(setSettingsValue(injector, s, "3"));
+    EXPECT_EQ(settingsListWarning(injector, s),
+              "m_injectorType=3: not on the settings view's list (1, 4, 9)");
 
     const SSettingsKey& flags = *findSettingsKey("m_devInfo.m_flags.flags1");
     EXPECT_TRUE(setSettingsValue(flags, s, "4294967295"));
@@ -347,13 +394,20 @@ TEST(SettingsKeys, SetByTextChecksBeforeStoring)
 
     const SSettingsKey& service = *findSettingsKey("m_devInfo.m_mountService");
     EXPECT_TRUE(setSettingsValue(service, s, std::string(23, 'x')));
-    EXPECT_FALSE(setSettingsValue(service, s, std::string(24, 'x')));
+    EXPECT_FALSE(setSettingsValue(service, s, std::string(24, 'x'), &why));
+    EXPECT_EQ(why, "m_devInfo.m_mountService=" + std::string(24, 'x') + ": at most 23 bytes");
     EXPECT_FALSE(setSettingsValue(service, s, "two\nlines"));
 
     const SSettingsKey& date = *findSettingsKey("m_devInfo.m_mountDate");
     EXPECT_TRUE(setSettingsValue(date, s, ""));
     EXPECT_TRUE(setSettingsValue(date, s, "21/05/2006"));
-    EXPECT_FALSE(setSettingsValue(date, s, "1/5/2006"));
+    EXPECT_FALSE(setSettingsValue(date, s, "31/02/2006", &why));
+    EXPECT_EQ(why, "m_devInfo.m_mountDate=31/02/2006: a calendar day as dd/mm/yyyy");
+
+    // The same sentence whole in another language, value and all.
+    CLanguageScope polish(LANG_PL);
+    EXPECT_FALSE(setSettingsValue(delay, s, "400", &why));
+    EXPECT_EQ(why, "m_switchDelay=400: od 0 do 127");
 }
 
 TEST(SettingsKeys, NumbersAreWrittenExactly)
@@ -371,20 +425,23 @@ TEST(SettingsKeys, NumbersAreWrittenExactly)
     EXPECT_EQ(v, 1234570);
 }
 
-TEST(SettingsKeys, RangeCheckNamesTheFirstBadKey)
+TEST(SettingsKeys, RangeCheckNamesTheFirstValueTheRecordCannotCarry)
 {
+    CLanguageScope english(LANG_EN);
     CSettings s;
     std::string bad;
     EXPECT_TRUE(checkSettingsRanges(s, &bad));
+    EXPECT_TRUE(settingsListWarnings(s).empty());
+    s.m_lambdaType = 5; // off the list only
+    EXPECT_TRUE(checkSettingsRanges(s, &bad));
+    EXPECT_EQ(
+        settingsListWarnings(s),
+        std::vector<std::string>{"m_lambdaType=5: not on the settings view's list (1, 4, 2, 3)"});
     s.m_setupTimes[19] = 156;
-    s.m_lambdaType = 5;
-    EXPECT_FALSE(checkSettingsRanges(s, &bad));
-    EXPECT_EQ(bad, "m_lambdaType");
-    s.m_lambdaType = 4;
-    EXPECT_FALSE(checkSettingsRanges(s, &bad));
-    EXPECT_EQ(bad, "m_setupTimes[19]");
-    s.m_setupTimes[19] = -100;
     s.m_maxTemprInside = 210;
     EXPECT_FALSE(checkSettingsRanges(s, &bad));
-    EXPECT_EQ(bad, "m_maxTemprInside");
+    EXPECT_EQ(bad, "m_maxTemprInside=210: -36 to 209");
+    s.m_maxTemprInside = 95;
+    EXPECT_FALSE(checkSettingsRanges(s, &bad));
+    EXPECT_EQ(bad, "m_setupTimes[19]=156: -100 to 155");
 }

@@ -11,6 +11,7 @@
 #include "CliJson.h"
 #include "CliText.h"
 #include "data/FuelSensorCheck.h"
+#include "data/InjectorMask.h"
 #include "lang/Translation.h"
 #include "link/CDeviceErrorBase.h"
 
@@ -37,16 +38,6 @@ bool parseAddress(const std::string& text, unsigned long& value)
     }
     const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
     return !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
-}
-
-// Injectors a controller has, as the service tools view limits the mask.
-std::uint8_t injectorLimit(int injCount)
-{
-    if (injCount == 4)
-        return 0x0F;
-    if (injCount == 6)
-        return 0x3F;
-    return 0xFF;
 }
 
 void printOk(SCliContext& c, CJsonObject o)
@@ -192,7 +183,7 @@ int cmdFuelSensor(SCliContext& c)
 int cmdInjectors(SCliContext& c)
 {
     CGasDevice& d = c.device;
-    const std::uint8_t limit = injectorLimit(d.m_devInfo.m_injCount);
+    const std::uint8_t limit = injectorMaskLimit(d.m_devInfo.m_injCount);
     if (c.opt.mask) {
         const std::uint8_t mask = *c.opt.mask;
         if (mask & ~limit)
@@ -208,7 +199,7 @@ int cmdInjectors(SCliContext& c)
                 return cliFail(c, CLI_FAILED,
                                translate("nie można odczytać, na jakim paliwie pracuje silnik; "
                                          "nic nie zostało wysłane"));
-            if (live.fuel != FUEL_LPG && live.fuel != 4 && live.fuel != 5)
+            if (!injectorMaskAllowed(live.fuel))
                 return cliFail(c, CLI_FAILED,
                                translate("samochód nie pracuje na LPG; maskę wysyła się tylko "
                                          "podczas pracy na LPG"));
@@ -221,7 +212,7 @@ int cmdInjectors(SCliContext& c)
         return cliFail(c, CLI_FAILED,
                        translate("Nie powiodło się odczytanie ustawień urządzenia!"));
     mask &= limit;
-    const int count = limit == 0xFF ? 8 : (limit == 0x3F ? 6 : 4);
+    const int count = maskedInjectors(d.m_devInfo.m_injCount);
     if (c.opt.json) {
         std::vector<std::string> on;
         for (int i = 0; i < count; ++i)

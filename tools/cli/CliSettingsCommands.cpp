@@ -11,30 +11,14 @@
 
 #include "CliJson.h"
 #include "CliText.h"
+#include "data/DeviceInfoText.h"
+#include "data/SettingsChange.h"
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
 #include "link/SettingsTransfer.h"
 #include "lang/Translation.h"
 
 namespace {
-
-// "%d.%01d": major and minor byte of the version word.
-std::string versionText(int word)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%01d", (word >> 8) & 0xFF, word & 0xFF);
-    return text;
-}
-
-// Half-second counter as the device information view shows it.
-std::string workTimeText(std::uint32_t halfSeconds)
-{
-    const auto seconds = static_cast<unsigned long>(halfSeconds * 0.5);
-    char text[96];
-    std::snprintf(text, sizeof text, "%lu %s : %02lu %s", seconds / 3600, translate("godz").c_str(),
-                  (seconds / 60) % 60, translate("min").c_str());
-    return text;
-}
 
 std::string hex32(std::uint32_t v)
 {
@@ -52,6 +36,7 @@ int outcomeExit(SCliContext& c, const STransferOutcome& r)
         return cliFail(c, CLI_NO_DEVICE, r.message);
     case ETransferResult::FileRefused:
         return cliFail(c, CLI_REFUSED, r.message);
+    case ETransferResult::PetrolFailed:
     case ETransferResult::WriteFailed:
     case ETransferResult::ResetFailed:
         break;
@@ -65,6 +50,12 @@ void refreshCounters(SCliContext& c)
     if (!c.device.readStatistic())
         c.err << "nimo-cli: " << translate("Nie powiodło się odczytanie ustawień urządzenia!")
               << translate(" (czasy pracy)") << std::endl;
+}
+
+void warn(SCliContext& c, const std::vector<std::string>& warnings)
+{
+    for (const std::string& w : warnings)
+        c.err << "nimo-cli: " << translate("uwaga: ") << w << std::endl;
 }
 
 void printDone(SCliContext& c, const std::string& what, const std::string& file)
@@ -114,19 +105,13 @@ int cmdInfo(SCliContext& c)
     auto line = [&](const std::string& label, const std::string& value) {
         c.out << label << '\t' << value << '\n';
     };
-    line(translate("Wersja sterownika"), versionText(i.m_version));
-    line(translate("Ilość wtryskiwaczy"), std::to_string(i.m_injCount));
-    line(translate("Data produkcji"), i.m_prodDate);
+    // The device information view's lines, then what only a terminal shows.
+    for (const auto& [label, value] : deviceInfoLines(i))
+        line(label, value);
     line("m_devInfo.m_serial", i.m_serial);
     line("m_devInfo.m_flags.flags1", hex32(i.m_flags.flags1));
     line("m_devInfo.m_flags.flags2", hex32(i.m_flags.flags2));
     line("m_devInfo.m_flags.clock", std::to_string(i.m_flags.clock));
-    line(translate("Czas pracy - benzyna"), workTimeText(i.m_statistic.gas));
-    line(translate("Czas pracy - LPG"), workTimeText(i.m_statistic.lpg));
-    line(translate("Data montażu"), i.m_mountDate);
-    line(translate("Nazwa zakładu montującego"), i.m_mountService);
-    line(translate("Rozmiar wtryskiwaczy LPG [mm]"), i.m_injSize);
-    line(translate("Pojemność silnika [cm3]"), i.m_engine);
     line("port", d.isDemo() ? "demo" : port);
     c.out.flush();
     return CLI_OK;
@@ -175,41 +160,26 @@ int cmdSet(SCliContext& c)
     // The injector type brings its drive values; explicit ones given with it win.
     std::stable_partition(changes.begin(), changes.end(),
                           [](const auto& ch) { return ch.first->name == "m_injectorType"; });
-    bool settingsRecord = false;
-    bool setupTable = false;
-    bool mountData = false;
     for (const auto& [key, value] : changes) {
-        if (!setSettingsValue(*key, changed, value))
-            return cliFail(c, CLI_REFUSED,
-                           translate("wartość odrzucona: ") + key->name + "=" + value);
+        std::string why;
+        if (!setSettingsValue(*key, changed, value, &why))
+            return cliFail(c, CLI_REFUSED, why);
         if (key->name == "m_injectorType")
             changed.setInjectorType(changed.m_injectorType);
-        settingsRecord = settingsRecord || key->target == ESettingsTarget::SettingsRecord;
-        setupTable = setupTable || key->target == ESettingsTarget::SetupTable;
-        mountData = mountData || key->target == ESettingsTarget::MountData;
     }
-    std::string badKey;
-    if (!checkSettingsRanges(changed, &badKey))
-        return cliFail(c, CLI_REFUSED, translate("wartość odrzucona: ") + badKey);
+    // Only the keys given are judged: whatever else the controller holds is
+    // its own business, even where the settings view has no entry for it.
+    std::vector<std::string> warnings;
+    for (const auto& change : changes) {
+        if (std::string w = settingsListWarning(*change.first, changed); !w.empty())
+            warnings.push_back(std::move(w));
+    }
+    warn(c, warnings);
 
-    // Bits the controller only takes up after a reset, with the car on petrol.
-    constexpr std::uint8_t kPressureSensorBit = 0x10;
-    const bool needsReset =
-        changed.m_engineSignalBehavior != d.m_engineSignalBehavior ||
-        ((changed.m_behaviorFlags ^ d.m_behaviorFlags) & kPressureSensorBit) != 0;
+    const SSettingsPlan plan = planSettingsChange(d, changed);
     static_cast<CSettings&>(d) = changed;
-
-    const std::string writeFailed = translate("Nie powiodło się wpisanie ustawień do urządzenia!");
-    if (needsReset && !d.switchToPetrolAndWait())
-        return cliFail(c, CLI_FAILED, translate("Nie powiodło się przełączenie na benzynę!"));
-    if (settingsRecord && !d.writeSettings())
-        return cliFail(c, CLI_FAILED, writeFailed);
-    if (setupTable && !d.writeSetupTable())
-        return cliFail(c, CLI_FAILED, writeFailed);
-    if (mountData && !d.writeMountData())
-        return cliFail(c, CLI_FAILED, writeFailed);
-    if (needsReset && !d.clearErrors())
-        return cliFail(c, CLI_FAILED, translate("Nie powiodło się zresetowanie urządzenia!"));
+    if (const int rc = outcomeExit(c, applySettingsPlan(d, plan)); rc != CLI_OK)
+        return rc;
 
     // What the controller holds now, not what was sent.
     if (!d.readSettings() || !d.readSetupTable() || !d.readMountData())
@@ -243,7 +213,9 @@ int cmdLoad(SCliContext& c)
         return CLI_NO_DEVICE;
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
-    const int rc = outcomeExit(c, loadSettingsIntoDevice(c.device, path));
+    const STransferOutcome outcome = loadSettingsIntoDevice(c.device, path);
+    warn(c, outcome.warnings);
+    const int rc = outcomeExit(c, outcome);
     if (rc == CLI_OK)
         printDone(c, "load", path);
     return rc;
