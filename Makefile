@@ -37,7 +37,7 @@ asan: deps
 	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|integration' --timeout 600
 
 # The thread sanitizer on everything that runs more than one thread.
-TSAN_TESTS = test_msglib test_data test_live_unit test_live_link test_link_pty test_device_emu
+TSAN_TESTS = test_msglib test_data test_data_link test_link_pty test_link_device_emu
 tsan: deps
 	cmake --preset tsan
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
