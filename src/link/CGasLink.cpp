@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "errors/IError.h"
+#include "link/ReplyCheck.h"
 
 bool CGasLink::transact(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type)
 {
@@ -70,40 +71,16 @@ bool CGasLink::exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t
     std::uint8_t reply[kFrameHeaderSize];
     if (m_serial.read(reply, sizeof reply) < sizeof reply)
         return false;
-    if (reply[0] != FRAME_HEAD_1 || reply[1] != FRAME_HEAD_2)
+    if (checkReply(reply, {}, checkStatus, len, type) == EReplyCheck::BadHeader)
         return false;
 
     std::memset(buf, 0, kExchangeBufferSize);
     if (m_serial.clearCommError() != 0)
         return false;
 
-    const std::uint8_t replyLen = reply[2];
-    const std::uint8_t replyType = reply[3];
-    const std::size_t want = std::size_t{replyLen} + kFrameChecksumSize;
-    if (m_serial.read(buf, want) < want)
+    const std::size_t want = std::size_t{reply[2]} + kFrameChecksumSize;
+    const std::size_t got = m_serial.read(buf, want);
+    if (checkReply(reply, {buf, got}, checkStatus, len, type) != EReplyCheck::Ok)
         return false;
-
-    const std::uint16_t received =
-        static_cast<std::uint16_t>((buf[replyLen] << 8) | buf[replyLen + 1]);
-    const std::uint16_t expected =
-        static_cast<std::uint16_t>(replyLen + replyType + frameSum(buf, replyLen));
-    if (received != expected)
-        return false;
-
-    len = replyLen;
-    type = replyType;
-    fromWire(buf, replyType, replyLen);
-
-    // A controller that merely holds fault codes still carried the command
-    // out; any other bit is a refusal. A reply too short to carry the word
-    // refuses nothing.
-    if (checkStatus && replyType == MSG_TYPE_COMMAND &&
-        replyLen >= kCommandStatusOffset + sizeof(std::uint16_t)) {
-        std::uint16_t status;
-        std::memcpy(&status, buf + kCommandStatusOffset, sizeof status);
-        if (status != 0 && (status & ~STATUS_HAS_ERRORS) != 0)
-            return false;
-    }
-
     return m_serial.clearCommError() == 0;
 }

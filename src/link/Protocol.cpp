@@ -1,90 +1,80 @@
 #include "link/Protocol.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <span>
 
 namespace {
 
 enum class EDirection { ToWire, FromWire };
 
+// A big-endian field of a payload.
+struct SField {
+    std::size_t offset;
+    std::size_t width;
+};
+
+struct SLayout {
+    std::uint8_t type;
+    std::span<const SField> fields;
+    // The PC never sends this type, so it is converted only on arrival.
+    bool receivedOnly = false;
+};
+
+// The engine-period word at 10, then 32 words of injection times and
+// corrections up to 74.
+constexpr auto kDiagFields = [] {
+    std::array<SField, 33> fields{};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = {10 + 2 * i, 2};
+    return fields;
+}();
+constexpr SField kFirstWord[] = {{0, 2}};
+constexpr SField kCommandFields[] = {{kCommandParamOffset, 2}, {kCommandStatusOffset, 2}};
+constexpr SField kVersionFields[] = {{0, 2}, {2, 2}};
+constexpr SField kFlagsFields[] = {{0, 4}, {4, 4}, {8, 4}};
+constexpr SField kStatisticFields[] = {{0, 4}, {4, 4}};
+
+// Types not listed (errors, table, fuel sensor and unknown ones) are bytes only.
+constexpr SLayout kLayouts[] = {
+    {MSG_TYPE_DIAG, kDiagFields, true}, {MSG_TYPE_SETUP_V1, kFirstWord},
+    {MSG_TYPE_COMMAND, kCommandFields}, {MSG_TYPE_EEPROM, kFirstWord},
+    {MSG_TYPE_VERSION, kVersionFields}, {MSG_TYPE_FLAGS, kFlagsFields},
+    {MSG_TYPE_MOUNT_DATA, kFirstWord},  {MSG_TYPE_STATISTIC, kStatisticFields},
+    {MSG_TYPE_SETUP, kFirstWord},
+};
+
 // Rewrites the field at `p` between big-endian and the host's order. Going
 // through memcpy keeps it correct on any host and free of alignment traps.
-void convert16(std::uint8_t* p, EDirection dir)
+template <typename T>
+void convertField(std::uint8_t* p, EDirection dir)
 {
+    T v = 0;
     if (dir == EDirection::FromWire) {
-        const std::uint16_t v = static_cast<std::uint16_t>((p[0] << 8) | p[1]);
+        for (std::size_t i = 0; i < sizeof v; ++i)
+            v = static_cast<T>((v << 8) | p[i]);
         std::memcpy(p, &v, sizeof v);
     } else {
-        std::uint16_t v;
         std::memcpy(&v, p, sizeof v);
-        p[0] = static_cast<std::uint8_t>(v >> 8);
-        p[1] = static_cast<std::uint8_t>(v);
+        for (std::size_t i = sizeof v; i-- > 0; v = static_cast<T>(v >> 8))
+            p[i] = static_cast<std::uint8_t>(v);
     }
-}
-
-void convert32(std::uint8_t* p, EDirection dir)
-{
-    if (dir == EDirection::FromWire) {
-        const std::uint32_t v = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                                (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
-        std::memcpy(p, &v, sizeof v);
-    } else {
-        std::uint32_t v;
-        std::memcpy(&v, p, sizeof v);
-        p[0] = static_cast<std::uint8_t>(v >> 24);
-        p[1] = static_cast<std::uint8_t>(v >> 16);
-        p[2] = static_cast<std::uint8_t>(v >> 8);
-        p[3] = static_cast<std::uint8_t>(v);
-    }
-}
-
-void field16(std::uint8_t* payload, std::size_t len, std::size_t offset, EDirection dir)
-{
-    if (offset + 2 <= len)
-        convert16(payload + offset, dir);
-}
-
-void field32(std::uint8_t* payload, std::size_t len, std::size_t offset, EDirection dir)
-{
-    if (offset + 4 <= len)
-        convert32(payload + offset, dir);
 }
 
 void convertPayload(std::uint8_t* payload, std::uint8_t type, std::size_t len, EDirection dir)
 {
-    switch (type) {
-    case MSG_TYPE_DIAG:
-        if (dir == EDirection::ToWire)
-            return;
-        // The engine-period word, then 32 words of injection times and corrections.
-        field16(payload, len, 10, dir);
-        for (std::size_t offset = 12; offset <= 74; offset += 2)
-            field16(payload, len, offset, dir);
+    const auto layout = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                     [type](const SLayout& l) { return l.type == type; });
+    if (layout == std::end(kLayouts) || (layout->receivedOnly && dir == EDirection::ToWire))
         return;
-    case MSG_TYPE_SETUP_V1:
-    case MSG_TYPE_EEPROM:
-    case MSG_TYPE_MOUNT_DATA:
-    case MSG_TYPE_SETUP:
-        field16(payload, len, 0, dir);
-        return;
-    case MSG_TYPE_COMMAND:
-        field16(payload, len, kCommandParamOffset, dir);
-        field16(payload, len, kCommandStatusOffset, dir);
-        return;
-    case MSG_TYPE_VERSION:
-        field16(payload, len, 0, dir);
-        field16(payload, len, 2, dir);
-        return;
-    case MSG_TYPE_FLAGS:
-        field32(payload, len, 0, dir);
-        field32(payload, len, 4, dir);
-        field32(payload, len, 8, dir);
-        return;
-    case MSG_TYPE_STATISTIC:
-        field32(payload, len, 0, dir);
-        field32(payload, len, 4, dir);
-        return;
-    default:
-        return;
+    for (const SField& f : layout->fields) {
+        if (f.offset + f.width > len)
+            continue;
+        if (f.width == 4)
+            convertField<std::uint32_t>(payload + f.offset, dir);
+        else
+            convertField<std::uint16_t>(payload + f.offset, dir);
     }
 }
 
