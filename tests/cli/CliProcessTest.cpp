@@ -159,6 +159,12 @@ TEST_F(CliProcess, CommandsRunAgainstTheEmulatorProgram)
     CProcess usage({NIMO_CLI_EXE, "info", "--frobnicate"});
     EXPECT_EQ(usage.wait(std::chrono::seconds(5)), CLI_USAGE);
     EXPECT_EQ(usage.stdOut, "");
+    // With --json the failure is data as well; the message stays on stderr.
+    CProcess jsonUsage({NIMO_CLI_EXE, "--lang", "en", "--json", "--port", "0", "info"});
+    EXPECT_EQ(jsonUsage.wait(std::chrono::seconds(5)), CLI_USAGE);
+    EXPECT_EQ(jsonUsage.stdOut, "{\"error\":\"--port takes a device path or a port number from 1 "
+                                "to 7, not '0'\",\"exit\":2}\n");
+    EXPECT_EQ(jsonUsage.stdErr.rfind("nimo-cli: --port takes a device path", 0), 0u);
 
     CProcess missing({NIMO_CLI_EXE, "--port", dir.file("none"), "errors"});
     EXPECT_EQ(missing.wait(std::chrono::seconds(5)), CLI_NO_DEVICE);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "CConsoleShell.h"
+#include "CliCommands.h"
 #include "CliContext.h"
 #include "CliHelp.h"
 #include "CliJson.h"
@@ -72,6 +73,10 @@ TEST(CliOptions, GlobalAndCommandOptionsAnywhere)
     EXPECT_EQ(o.record, "r.bin");
     EXPECT_EQ(cliPortNumber("2"), 2);
     EXPECT_EQ(cliPortNumber("/dev/ttyS2"), 0);
+    EXPECT_EQ(cliPortNumber("./3"), 0); // how a file called "3" is named
+    // Numbers outside the scan range, however long, name no port.
+    for (const char* beyond : {"0", "8", "99999999999999999999"})
+        EXPECT_EQ(cliPortNumber(beyond), -1) << beyond;
 
     SCliOptions m;
     ASSERT_EQ(parseCliOptions({"injectors", "--mask", "0x3F"}, m), "");
@@ -100,18 +105,68 @@ TEST(CliOptions, WrongCommandLinesAreUsageErrors)
         {"set"},
         {"info", "--lang", "fr"},
         {"info", "--json=yes"},
+        {"info", "--port", "0"},
+        {"info", "--port", "8"},
+        // Malformed operands and option values are found before any port is
+        // sought: none of these lines has a controller to talk to.
+        {"fuel-sensor", "--set", "1,2,3"},
+        {"fuel-sensor", "--set", "Inny"}, // a type without thresholds of its own
+        {"eeprom", "read", "0x1g", "4"},
+        {"eeprom", "read", "0", "many"},
+        {"eeprom", "write", "0", "1"},
+        {"mode", "diesel"},
+        {"defaults"},
+        {"help", "nosuch"},
     };
     for (const auto& args : bad) {
         SCliOptions o;
         EXPECT_NE(parseCliOptions(args, o), "") << args.front();
         const SCliResult r = runCliArgs(args);
-        EXPECT_EQ(r.rc, CLI_USAGE) << args.front();
-        EXPECT_NE(r.err.find("nimo-cli --help"), std::string::npos);
+        EXPECT_EQ(r.rc, CLI_USAGE) << args.front() << " " << args.back();
+        EXPECT_NE(r.err.find("nimo-cli --help"), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
     const SCliResult none = runCliArgs({});
     EXPECT_EQ(none.rc, CLI_USAGE);
     EXPECT_NE(none.err.find("Usage: nimo-cli"), std::string::npos);
+}
+
+TEST(CliJsonFailures, EveryFailureIsOneObjectBesideTheMessage)
+{
+    CLanguageScope restore(LANG_PL);
+    CCliTempDir dir;
+    const std::string notRecording = dir.file("x.bin");
+    std::ofstream(notRecording) << "not a recording";
+    const struct {
+        std::vector<std::string> args;
+        int rc;
+    } cases[] = {
+        // --json counts wherever it stands, even after the mistake.
+        {{"info", "--port", "0", "--json"}, CLI_USAGE},
+        {{"--json", "fuel-sensor", "--set", "1,2,3"}, CLI_USAGE},
+        {{"--json", "--demo", "fuel-sensor", "--set", "10,20,20,30"}, CLI_REFUSED},
+        {{"--json", "replay", notRecording}, CLI_REFUSED},
+        {{"--json", "--port", dir.file("none"), "info"}, CLI_NO_DEVICE},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), {"--lang", "en"});
+        const SCliResult r = runCliArgs(args);
+        EXPECT_EQ(r.rc, c.rc) << args.back();
+        // The object carries stderr's message word for word, every line of it.
+        std::string message = r.err.substr(std::string("nimo-cli: ").size());
+        const std::string tryHelp = "\nTry 'nimo-cli --help'.\n";
+        message.resize(message.size() - (c.rc == CLI_USAGE ? tryHelp.size() : 1));
+        EXPECT_EQ(r.out,
+                  "{\"error\":" + jsonString(message) + ",\"exit\":" + std::to_string(c.rc) + "}\n")
+            << r.err;
+    }
+    EXPECT_EQ(runCliArgs({"--json", "--lang", "en"}).out,
+              "{\"error\":\"no command given\",\"exit\":2}\n");
+    // A value of another option that merely reads "--json" asks for nothing.
+    const SCliResult record = runCliArgs({"--lang", "en", "info", "--record", "--json"});
+    EXPECT_EQ(record.rc, CLI_USAGE);
+    EXPECT_EQ(record.out, "");
 }
 
 TEST(CliMessages, SpeakTheChosenLanguagePieceByPiece)
@@ -153,7 +208,8 @@ TEST(CliMessages, PortReasonsTranslatedWhileJsonKeepsTheSystemsWords)
 
 TEST(CliHelp, EveryCommandHasAManualPage)
 {
-    for (const std::string& cmd : cliCommands()) {
+    for (const SCliCommand& entry : cliCommandTable()) {
+        const std::string cmd = entry.name;
         const std::string page = cliCommandHelp(cmd);
         ASSERT_FALSE(page.empty()) << cmd;
         EXPECT_NE(page.find("SYNOPSIS"), std::string::npos) << cmd;
@@ -165,7 +221,6 @@ TEST(CliHelp, EveryCommandHasAManualPage)
         EXPECT_EQ(runCliArgs({cmd, "--help"}).out, page) << cmd;
     }
     EXPECT_NE(cliCommandHelp("monitor").find("EXIT STATUS"), std::string::npos);
-    EXPECT_EQ(runCliArgs({"help", "nosuch"}).rc, CLI_USAGE);
     const SCliResult v = runCliArgs({"--version"});
     EXPECT_EQ(v.rc, CLI_OK);
     EXPECT_EQ(v.out.rfind("nimo-cli ", 0), 0u);

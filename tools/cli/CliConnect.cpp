@@ -41,10 +41,22 @@ std::string whyNot(CGasDevice& device, int n)
 
 } // namespace
 
+int cliFailure(std::ostream& out, std::ostream& err, bool json, int code, const std::string& text)
+{
+    err << "nimo-cli: " << text << std::endl;
+    if (json)
+        out << CJsonObject().text("error", text).number("exit", code).str() << std::endl;
+    return code;
+}
+
 int cliFail(SCliContext& c, int code, const std::string& text)
 {
-    c.err << "nimo-cli: " << text << std::endl;
-    return code;
+    return cliFailure(c.out, c.err, c.opt.json, code, text);
+}
+
+void cliDone(SCliContext& c, const std::string& json, const std::string& line)
+{
+    c.out << (c.opt.json ? json : line) << std::endl;
 }
 
 std::string cliPortProblem(const std::string& path, int err)

@@ -20,8 +20,14 @@ struct SCliContext {
     CGasDevice& device;
 };
 
-// Writes "nimo-cli: TEXT" to the error stream and returns code.
+// Writes "nimo-cli: TEXT" to err and returns code. With --json the failure
+// is also data, {"error":TEXT,"exit":CODE} on out, so that a script always
+// has an object to read.
+int cliFailure(std::ostream& out, std::ostream& err, bool json, int code, const std::string& text);
 int cliFail(SCliContext& c, int code, const std::string& text);
+// What a command that changes the controller says when it is done: the
+// object with --json, the line in the fitter's language otherwise.
+void cliDone(SCliContext& c, const std::string& json, const std::string& line);
 
 // --demo, the --port list in its order, or the scan of the desktop
 // application. CLI_OK or CLI_NO_DEVICE (with the reasons on stderr).
@@ -55,6 +61,13 @@ int cmdFuelSensor(SCliContext& c);
 int cmdInjectors(SCliContext& c);
 int cmdEeprom(SCliContext& c);
 int cmdMonitor(SCliContext& c);
-// Commands that need no controller.
-int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err);
-int cmdTexts(const SCliOptions& opt, std::ostream& out);
+int cmdReplay(SCliContext& c);
+int cmdTexts(SCliContext& c);
+int cmdHelp(SCliContext& c);
+
+// The form checks of the command table: a usage message, empty when well formed.
+std::string checkDefaults(const SCliOptions& opt);
+std::string checkMode(const SCliOptions& opt);
+std::string checkFuelSensor(const SCliOptions& opt);
+std::string checkEeprom(const SCliOptions& opt);
+std::string checkHelp(const SCliOptions& opt);

@@ -40,36 +40,69 @@ bool parseAddress(const std::string& text, unsigned long& value)
     return !digits.empty() && r.ec == std::errc() && r.ptr == digits.data() + digits.size();
 }
 
-void printOk(SCliContext& c, CJsonObject o)
+struct SMode {
+    const char* name;
+    bool (CGasDevice::*run)();
+    const char* failure;
+    const char* done;
+};
+
+const SMode kModes[] = {
+    {"petrol", &CGasDevice::workGas, "Nie powiodło się przełączenie na benzynę!",
+     "przełączono na benzynę"},
+    {"lpg", &CGasDevice::workLpg, "Nie powiodło się przełączenie na LPG!", "przełączono na LPG"},
+    {"auto", &CGasDevice::workAuto, "Nie powiodło się przełączenie w tryb AUTO!",
+     "przełączono w tryb AUTO"},
+};
+
+// Each set bit of the fault record with its group; a bit the group has no
+// text for is still a fault the controller reports, so it is named by place.
+struct SFault {
+    std::string group;
+    unsigned bit;
+    std::string text;
+};
+
+std::string unknownFault(std::size_t position, unsigned bit)
 {
-    if (c.opt.json)
-        c.out << o.boolean("ok", true).str() << std::endl;
+    return translateFill("nieznany błąd, grupa %1 bit %2",
+                         {std::to_string(position), std::to_string(bit)});
+}
+
+std::vector<SFault> faultsOf(const CGasDevice& d, const SErrorRecord& rec)
+{
+    static const CDeviceErrorBase unknownGroup;
+    std::vector<SFault> faults;
+    for (std::size_t pos = 0; pos < rec.size(); ++pos) {
+        const CDeviceErrorBase& group = d.group(pos) ? *d.group(pos) : unknownGroup;
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if ((rec[pos] >> bit) & 1u)
+                faults.push_back({group.title(), bit,
+                                  group.hasText(bit) ? group.text(bit) : unknownFault(pos, bit)});
+        }
+    }
+    return faults;
 }
 
 } // namespace
 
+std::string checkMode(const SCliOptions& opt)
+{
+    const std::string& mode = opt.operands.front();
+    if (std::none_of(std::begin(kModes), std::end(kModes),
+                     [&](const SMode& m) { return mode == m.name; }))
+        return translate("mode przyjmuje petrol, lpg lub auto, a nie ") + cliQuoted(mode);
+    return {};
+}
+
 int cmdMode(SCliContext& c)
 {
     const std::string& mode = c.opt.operands.front();
-    CGasDevice& d = c.device;
-    bool ok = false;
-    const char* failure = nullptr;
-    if (mode == "petrol") {
-        ok = d.workGas();
-        failure = "Nie powiodło się przełączenie na benzynę!";
-    } else if (mode == "lpg") {
-        ok = d.workLpg();
-        failure = "Nie powiodło się przełączenie na LPG!";
-    } else if (mode == "auto") {
-        ok = d.workAuto();
-        failure = "Nie powiodło się przełączenie w tryb AUTO!";
-    } else {
-        return cliFail(c, CLI_USAGE,
-                       translate("mode przyjmuje petrol, lpg lub auto, a nie ") + cliQuoted(mode));
-    }
-    if (!ok)
-        return cliFail(c, CLI_FAILED, translate(failure));
-    printOk(c, CJsonObject().text("mode", mode));
+    const SMode& m = *std::find_if(std::begin(kModes), std::end(kModes),
+                                   [&](const SMode& known) { return mode == known.name; });
+    if (!(c.device.*m.run)())
+        return cliFail(c, CLI_FAILED, translate(m.failure));
+    cliDone(c, CJsonObject().text("mode", mode).boolean("ok", true).str(), translate(m.done));
     return CLI_OK;
 }
 
@@ -79,19 +112,7 @@ int cmdErrors(SCliContext& c)
     SErrorRecord rec{};
     if (!d.readErrors(rec))
         return cliFail(c, CLI_FAILED, translate("Nie można wczytać błędów urządzenia"));
-    struct SFault {
-        std::string group;
-        unsigned bit;
-        std::string text;
-    };
-    std::vector<SFault> faults;
-    for (std::size_t pos = 0; pos < rec.size(); ++pos) {
-        const CDeviceErrorBase* group = d.group(pos);
-        for (unsigned bit = 0; group != nullptr && bit < 8; ++bit) {
-            if ((rec[pos] >> bit) & 1u && !group->text(bit).empty())
-                faults.push_back({group->title(), bit, group->text(bit)});
-        }
-    }
+    const std::vector<SFault> faults = faultsOf(d, rec);
     if (c.opt.json) {
         std::vector<std::string> raw;
         std::vector<std::string> list;
@@ -109,8 +130,13 @@ int cmdErrors(SCliContext& c)
         return CLI_OK;
     }
     c.out << hexBytes(rec.data(), rec.size()) << '\n';
-    for (const SFault& f : faults)
-        c.out << f.text << '\n';
+    if (faults.empty())
+        c.out << translate("brak zapisanych błędów") << '\n';
+    for (std::size_t i = 0; i < faults.size(); ++i) {
+        if (i == 0 || faults[i].group != faults[i - 1].group)
+            c.out << faults[i].group << '\n';
+        c.out << "  " << faults[i].text << '\n';
+    }
     c.out.flush();
     return CLI_OK;
 }
@@ -119,8 +145,26 @@ int cmdClearErrors(SCliContext& c)
 {
     if (!c.device.clearErrors())
         return cliFail(c, CLI_FAILED, translate("Nie można skasować błędów urządzenia"));
-    printOk(c, CJsonObject());
+    cliDone(c, CJsonObject().boolean("ok", true).str(),
+            translate("skasowano błędy sterownika") + translate("; sterownik zresetowano"));
     return CLI_OK;
+}
+
+std::string checkFuelSensor(const SCliOptions& opt)
+{
+    if (std::find(opt.given.begin(), opt.given.end(), "--set") == opt.given.end())
+        return {};
+    SFuelThresholds t{};
+    if (const SFuelSensorType* type = findFuelSensorType(opt.set)) {
+        if (!type->preset)
+            return translate("podaj progi czujnika ") + "\"" + opt.set + "\"" +
+                   translate(" jako T0,T1,T2,T3");
+    } else if (!parseFuelThresholds(opt.set, t)) {
+        return translate("--set przyjmuje cztery liczby od 0 do 255 jako T0,T1,T2,T3 albo typ "
+                         "czujnika, a nie ") +
+               cliQuoted(opt.set);
+    }
+    return {};
 }
 
 int cmdFuelSensor(SCliContext& c)
@@ -128,18 +172,10 @@ int cmdFuelSensor(SCliContext& c)
     CGasDevice& d = c.device;
     if (std::find(c.opt.given.begin(), c.opt.given.end(), "--set") != c.opt.given.end()) {
         SFuelThresholds t{};
-        if (const SFuelSensorType* type = findFuelSensorType(c.opt.set)) {
-            if (!type->preset)
-                return cliFail(c, CLI_USAGE,
-                               translate("podaj progi czujnika ") + "\"" + c.opt.set + "\"" +
-                                   translate(" jako T0,T1,T2,T3"));
+        if (const SFuelSensorType* type = findFuelSensorType(c.opt.set))
             t = type->thresholds;
-        } else if (!parseFuelThresholds(c.opt.set, t)) {
-            return cliFail(c, CLI_REFUSED,
-                           translate("--set przyjmuje cztery liczby od 0 do 255 jako T0,T1,T2,T3 "
-                                     "albo typ czujnika, a nie ") +
-                               cliQuoted(c.opt.set));
-        }
+        else
+            parseFuelThresholds(c.opt.set, t);
         std::string message;
         if (!checkFuelThresholds(t, &message))
             return cliFail(c, CLI_REFUSED, message);
@@ -227,24 +263,47 @@ int cmdInjectors(SCliContext& c)
     }
     char hex[8];
     std::snprintf(hex, sizeof hex, "0x%02X", mask);
+    auto state = [&](int i) { return translate((mask >> i) & 1 ? "wł." : "wył."); };
+    if (c.opt.mask) {
+        // What the controller holds now, in one line, as every change reports itself.
+        std::string line = translate("ustawiono maskę wtryskiwaczy ") + hex + ":";
+        for (int i = 0; i < count; ++i)
+            line += (i ? ", " : " ") + std::to_string(i + 1) + " " + state(i);
+        c.out << line << std::endl;
+        return CLI_OK;
+    }
     c.out << "mask\t" << hex << '\n';
     for (int i = 0; i < count; ++i)
-        c.out << (i + 1) << '\t' << translate((mask >> i) & 1 ? "wł." : "wył.") << '\n';
+        c.out << (i + 1) << '\t' << state(i) << '\n';
     c.out.flush();
     return CLI_OK;
+}
+
+std::string checkEeprom(const SCliOptions& opt)
+{
+    const auto& ops = opt.operands;
+    if (ops[0] != "read")
+        return translate("użycie: ") + "nimo-cli eeprom read ADDR COUNT";
+    unsigned long value = 0;
+    for (const std::string& number : {ops[1], ops[2]}) {
+        if (!parseAddress(number, value))
+            return translate("ADDR i COUNT to liczby dziesiętne albo szesnastkowe z 0x, a nie ") +
+                   cliQuoted(number);
+    }
+    return {};
 }
 
 int cmdEeprom(SCliContext& c)
 {
     const auto& ops = c.opt.operands;
-    if (ops[0] != "read")
-        return cliFail(c, CLI_USAGE, translate("użycie: ") + "nimo-cli eeprom read ADDR COUNT");
     unsigned long address = 0;
     unsigned long count = 0;
-    if (!parseAddress(ops[1], address) || address > 0xFFFF)
+    parseAddress(ops[1], address);
+    parseAddress(ops[2], count);
+    if (address > 0xFFFF)
         return cliFail(c, CLI_REFUSED,
                        translate("ADDR musi wynosić od 0 do 0xFFFF, a nie ") + cliQuoted(ops[1]));
-    if (!parseAddress(ops[2], count) || count == 0 || address + count > 0x10000)
+    if (count == 0 || address + count > 0x10000)
         return cliFail(c, CLI_REFUSED,
                        translate("COUNT musi wynosić co najmniej 1, a obszar musi się kończyć "
                                  "najpóźniej na 0x10000; podano ") +

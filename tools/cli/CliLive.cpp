@@ -164,19 +164,16 @@ int cmdMonitor(SCliContext& c)
     return monitor.run();
 }
 
-int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err)
+int cmdReplay(SCliContext& c)
 {
-    const std::string& path = opt.operands.front();
+    const std::string& path = c.opt.operands.front();
+    std::ostream& out = c.out;
     CDiagFileReader reader;
-    if (!reader.open(path)) {
-        err << "nimo-cli: " << path
-            << translate(
-                   ": to nie jest nagranie (nie można go odczytać albo zapisano je w formacie "
-                   "innym niż wersja 1)")
-            << std::endl;
-        return CLI_REFUSED;
-    }
-    const ELiveFormat format = formatOf(opt);
+    if (!reader.open(path))
+        return cliFail(c, CLI_REFUSED,
+                       path + translate(": to nie jest nagranie (nie można go odczytać albo "
+                                        "zapisano je w formacie innym niż wersja 1)"));
+    const ELiveFormat format = formatOf(c.opt);
     if (format != ELiveFormat::Json)
         out << liveHeader(format) << '\n';
     diag_t rec{};
@@ -190,8 +187,8 @@ int cmdReplay(const SCliOptions& opt, std::ostream& out, std::ostream& err)
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const std::uintmax_t whole = DIAG_FILE_HEADER + records * DIAG_RECORD_SIZE;
     if (!ec && size > whole)
-        err << "nimo-cli: " << path << ": "
-            << translate("pominięto bajty za ostatnim pełnym rekordem: ") << (size - whole)
-            << std::endl;
+        c.err << "nimo-cli: " << path << ": "
+              << translate("pominięto bajty za ostatnim pełnym rekordem: ") << (size - whole)
+              << std::endl;
     return CLI_OK;
 }

@@ -3,46 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
 
+#include "CliCommands.h"
 #include "CliText.h"
 #include "data/SettingsKeys.h"
 #include "lang/Translation.h"
+#include "link/CGasDevice.h"
 
 namespace {
-
-struct SCommandRule {
-    std::vector<std::string> options; // command options it accepts
-    std::size_t minOperands = 0;
-    std::size_t maxOperands = 0;
-    const char* operandText = "";
-};
-
-constexpr std::size_t kMany = 100000;
-
-const std::map<std::string, SCommandRule>& rules()
-{
-    static const std::map<std::string, SCommandRule> r = {
-        {"ports", {{}, 0, 0}},
-        {"info", {{}, 0, 0}},
-        {"settings", {{}, 0, 0}},
-        {"set", {{}, 1, kMany, "KEY=VALUE..."}},
-        {"save", {{}, 1, 1, "FILE"}},
-        {"load", {{}, 1, 1, "FILE"}},
-        {"defaults", {{"--yes"}, 0, 0}},
-        {"mode", {{}, 1, 1, "petrol|lpg|auto"}},
-        {"errors", {{}, 0, 0}},
-        {"clear-errors", {{}, 0, 0}},
-        {"fuel-sensor", {{"--set"}, 0, 0}},
-        {"injectors", {{"--mask"}, 0, 0}},
-        {"eeprom", {{}, 3, 3, "read ADDR COUNT"}},
-        {"monitor", {{"--count", "--seconds", "--record"}, 0, 0}},
-        {"replay", {{"--csv"}, 1, 1, "FILE"}},
-        {"texts", {{}, 0, 0}},
-        {"help", {{}, 0, 1, "[COMMAND]"}},
-    };
-    return r;
-}
 
 bool takesValue(const std::string& name)
 {
@@ -68,6 +36,12 @@ std::string apply(const std::string& name, const std::string& value, SCliOptions
     if (name == "--port") {
         if (value.empty())
             return translate("--port wymaga ścieżki lub numeru portu");
+        // A number that names no port is a mistake, never a file called "0".
+        static_assert(SCAN_PORTS == 7, "the --port message names ports 1 to 7");
+        if (cliPortNumber(value) < 0)
+            return translate("--port przyjmuje ścieżkę urządzenia albo numer portu od 1 do 7, a "
+                             "nie ") +
+                   cliQuoted(value);
         opt.ports.push_back(value);
     } else if (name == "--lang") {
         opt.language = cliLanguage(value);
@@ -123,20 +97,6 @@ bool isGlobal(const std::string& name)
 
 } // namespace
 
-const std::vector<std::string>& cliCommands()
-{
-    static const std::vector<std::string> order = {
-        "ports",    "info",    "settings", "set",          "save",        "load",
-        "defaults", "mode",    "errors",   "clear-errors", "fuel-sensor", "injectors",
-        "eeprom",   "monitor", "replay",   "texts",        "help"};
-    return order;
-}
-
-bool isCliCommand(const std::string& name)
-{
-    return rules().count(name) != 0;
-}
-
 int cliLanguage(const std::string& code)
 {
     for (int lang = 0; lang < kLanguageCount; ++lang) {
@@ -153,22 +113,26 @@ int cliPortNumber(const std::string& portArg)
         return 0;
     int n = 0;
     const auto r = std::from_chars(portArg.data(), portArg.data() + portArg.size(), n);
-    return r.ec == std::errc() ? n : 0;
+    return r.ec == std::errc() && n >= 1 && n <= SCAN_PORTS ? n : -1;
 }
 
-int cliLanguageArg(const std::vector<std::string>& args)
+SCliEarlyOptions cliEarlyOptions(const std::vector<std::string>& args)
 {
-    int language = -1;
+    SCliEarlyOptions early;
     for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
         int asked = -1;
-        if (args[i] == "--lang" && i + 1 < args.size())
+        if (args[i] == "--json")
+            early.json = true;
+        else if (args[i] == "--lang" && i + 1 < args.size())
             asked = cliLanguage(args[++i]);
         else if (args[i].rfind("--lang=", 0) == 0)
             asked = cliLanguage(args[i].substr(7));
+        else if (takesValue(args[i]))
+            ++i; // a value that merely looks like --json is still a value
         if (asked >= 0)
-            language = asked;
+            early.language = asked;
     }
-    return language;
+    return early;
 }
 
 std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt)
@@ -212,21 +176,20 @@ std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& o
         return {};
     opt.command = positional.front();
     opt.operands.assign(positional.begin() + 1, positional.end());
-    const auto rule = rules().find(opt.command);
-    if (rule == rules().end())
+    const SCliCommand* cmd = findCliCommand(opt.command);
+    if (cmd == nullptr)
         return translate("nieznane polecenie ") + cliQuoted(opt.command);
     for (const std::string& name : opt.given) {
-        const auto& allowed = rule->second.options;
-        if (std::find(allowed.begin(), allowed.end(), name) == allowed.end())
+        if (std::find(cmd->options.begin(), cmd->options.end(), name) == cmd->options.end())
             return opt.command + translate(" nie przyjmuje opcji ") + name;
     }
     if (opt.help)
         return {};
     const std::size_t n = opt.operands.size();
-    if (n < rule->second.minOperands || n > rule->second.maxOperands) {
-        if (rule->second.maxOperands == 0)
+    if (n < cmd->minOperands || n > cmd->maxOperands) {
+        if (cmd->maxOperands == 0)
             return opt.command + translate(" nie przyjmuje argumentów");
-        return translate("użycie: ") + "nimo-cli " + opt.command + " " + rule->second.operandText;
+        return translate("użycie: ") + "nimo-cli " + opt.command + " " + cmd->synopsis;
     }
-    return {};
+    return cmd->check != nullptr ? cmd->check(opt) : std::string();
 }

@@ -40,18 +40,21 @@ struct SCliOptions {
     std::vector<std::string> given;
 };
 
-// Every command nimo-cli knows, in the order its help lists them.
-const std::vector<std::string>& cliCommands();
-bool isCliCommand(const std::string& name);
-
 // Empty on success; otherwise what is wrong, for a usage message in the
 // current language.
 std::string parseCliOptions(const std::vector<std::string>& args, SCliOptions& opt);
-// The language the last valid --lang asks for, -1 for none. Read before the
-// rest of the line is checked, so that even a usage error speaks it.
-int cliLanguageArg(const std::vector<std::string>& args);
+
+// What the line asks of the messages themselves, read before the rest of it
+// is checked, so that even a usage error speaks that language and, with
+// --json, comes as an object too.
+struct SCliEarlyOptions {
+    int language = -1; // the last valid --lang, -1 for none
+    bool json = false;
+};
+SCliEarlyOptions cliEarlyOptions(const std::vector<std::string>& args);
 
 // "pl".."de" to a language number, -1 for anything else.
 int cliLanguage(const std::string& code);
-// A port operand that is all digits is a port number (>0); 0 for a path.
+// A port operand that is all digits is a port number: 1 to SCAN_PORTS, or
+// -1 beyond them; 0 for a path.
 int cliPortNumber(const std::string& portArg);

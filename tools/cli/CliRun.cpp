@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "CliCommands.h"
 #include "CliContext.h"
 #include "CliHelp.h"
-#include "CliText.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
@@ -17,35 +17,10 @@
 
 namespace {
 
-using FCommand = int (*)(SCliContext&);
-
-struct SDispatch {
-    const char* name;
-    FCommand run;
-    // Commands that check their operands first connect by themselves.
-    bool connectFirst;
-};
-
-const SDispatch kCommands[] = {
-    {"ports", cmdPorts, false},
-    {"info", cmdInfo, true},
-    {"settings", cmdSettings, true},
-    {"set", cmdSet, false},
-    {"save", cmdSave, true},
-    {"load", cmdLoad, false},
-    {"defaults", cmdDefaults, false},
-    {"mode", cmdMode, true},
-    {"errors", cmdErrors, true},
-    {"clear-errors", cmdClearErrors, true},
-    {"fuel-sensor", cmdFuelSensor, true},
-    {"injectors", cmdInjectors, true},
-    {"eeprom", cmdEeprom, true},
-    {"monitor", cmdMonitor, true},
-};
-
-int usageError(std::ostream& err, const std::string& why)
+int usageError(std::ostream& out, std::ostream& err, bool json, const std::string& why)
 {
-    err << "nimo-cli: " << why << '\n' << translate("Spróbuj 'nimo-cli --help'.") << std::endl;
+    cliFailure(out, err, json, CLI_USAGE, why);
+    err << translate("Spróbuj 'nimo-cli --help'.") << std::endl;
     return CLI_USAGE;
 }
 
@@ -77,38 +52,16 @@ private:
     std::vector<std::string> m_paths;
 };
 
-int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
+int runCommand(const SCliCommand& cmd, const SCliOptions& opt, std::ostream& out, std::ostream& err)
 {
-    if (opt.command == "help") {
-        if (opt.operands.empty()) {
-            out << cliUsage();
-            return CLI_OK;
-        }
-        const std::string page = cliCommandHelp(opt.operands.front());
-        if (page.empty())
-            return usageError(err,
-                              translate("brak opisu polecenia ") + cliQuoted(opt.operands.front()));
-        out << page;
-        return CLI_OK;
-    }
-    if (opt.command == "texts")
-        return cmdTexts(opt, out);
-    if (opt.command == "replay")
-        return cmdReplay(opt, out, err);
-
-    const auto* cmd = std::find_if(std::begin(kCommands), std::end(kCommands),
-                                   [&](const SDispatch& d) { return opt.command == d.name; });
-    if (cmd == std::end(kCommands))
-        return usageError(err, translate("nieznane polecenie ") + cliQuoted(opt.command));
-
     CUserPathsScope paths(opt.ports);
     CConsoleShell shell(err,
                         paths.shiftsList() ? std::string() : CConsoleShell::defaultConfigPath());
     CGasDevice device(shell);
     SCliContext c{opt, out, err, shell, device};
-    if (cmd->connectFirst && cliConnect(c) != CLI_OK)
+    if (cmd.link == ECliLink::First && cliConnect(c) != CLI_OK)
         return CLI_NO_DEVICE;
-    return cmd->run(c);
+    return cmd.run(c);
 }
 
 } // namespace
@@ -116,11 +69,12 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
 int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
-    if (const int language = cliLanguageArg(args); language >= 0)
-        setCurrentLanguage(language);
+    const SCliEarlyOptions early = cliEarlyOptions(args);
+    if (early.language >= 0)
+        setCurrentLanguage(early.language);
     SCliOptions opt;
     if (std::string why = parseCliOptions(args, opt); !why.empty())
-        return usageError(err, why);
+        return usageError(out, err, early.json, why);
     if (opt.language >= 0)
         setCurrentLanguage(opt.language);
     if (opt.version) {
@@ -132,19 +86,21 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
         return CLI_OK;
     }
     if (opt.command.empty()) {
+        if (opt.json)
+            cliFailure(out, err, true, CLI_USAGE, translate("nie podano polecenia"));
         err << cliUsage();
         return CLI_USAGE;
     }
     try {
-        return runCommand(opt, out, err);
+        return runCommand(*findCliCommand(opt.command), opt, out, err);
     } catch (IError* e) {
         // A port that fails in the middle of a command: the user gets the
         // message, a maintainer the detail.
         std::unique_ptr<IError> owned(e);
-        err << "nimo-cli: " << e->description() << " (" << e->text() << ")" << std::endl;
-        return CLI_NO_DEVICE;
+        return cliFailure(out, err, opt.json, CLI_NO_DEVICE,
+                          e->description() + " (" + e->text() + ")");
     } catch (const std::exception& e) {
-        err << "nimo-cli: " << translate("Błąd krytyczny.") << " " << e.what() << std::endl;
-        return CLI_FAILED;
+        return cliFailure(out, err, opt.json, CLI_FAILED,
+                          translate("Błąd krytyczny.") + " " + e.what());
     }
 }

@@ -58,15 +58,30 @@ void warn(SCliContext& c, const std::vector<std::string>& warnings)
         c.err << "nimo-cli: " << translate("uwaga: ") << w << std::endl;
 }
 
-void printDone(SCliContext& c, const std::string& what, const std::string& file)
+void printDone(SCliContext& c, const std::string& what, const std::string& file,
+               const std::string& line)
 {
-    if (!c.opt.json)
-        return;
     CJsonObject o;
     o.boolean("ok", true).text("command", what);
     if (!file.empty())
         o.text("file", file);
-    c.out << o.str() << std::endl;
+    cliDone(c, o.str(), line);
+}
+
+// "KEY=VALUE, ..." of what the controller holds now for the keys given and
+// for those they changed with them (an injector type brings its drive values).
+std::string writtenValues(const CSettings& before, const CSettings& after,
+                          const std::vector<std::pair<const SSettingsKey*, std::string>>& given)
+{
+    std::string list;
+    for (const SSettingsKey& key : settingsKeys()) {
+        const std::string now = settingsValueText(key, after);
+        const bool named = std::any_of(given.begin(), given.end(),
+                                       [&](const auto& g) { return g.first->name == key.name; });
+        if (named || now != settingsValueText(key, before))
+            list += (list.empty() ? "" : ", ") + key.name + "=" + now;
+    }
+    return list;
 }
 
 } // namespace
@@ -177,6 +192,7 @@ int cmdSet(SCliContext& c)
     warn(c, warnings);
 
     const SSettingsPlan plan = planSettingsChange(d, changed);
+    const CSettings before = d;
     static_cast<CSettings&>(d) = changed;
     if (const int rc = outcomeExit(c, applySettingsPlan(d, plan)); rc != CLI_OK)
         return rc;
@@ -185,7 +201,11 @@ int cmdSet(SCliContext& c)
     if (!d.readSettings() || !d.readSetupTable() || !d.readMountData())
         return cliFail(c, CLI_FAILED,
                        translate("Nie powiodło się wczytanie ustawień z urządzenia!"));
-    printSettingsBlock(c, d);
+    if (c.opt.json)
+        printSettingsBlock(c, d);
+    else
+        c.out << translate("zapisano w sterowniku: ") << writtenValues(before, d, changes)
+              << std::endl;
     return CLI_OK;
 }
 
@@ -197,7 +217,7 @@ int cmdSave(SCliContext& c)
     const std::string& path = c.opt.operands.front();
     const int rc = outcomeExit(c, saveSettingsToFile(c.device, path, std::time(nullptr)));
     if (rc == CLI_OK)
-        printDone(c, "save", path);
+        printDone(c, "save", path, translate("zapisano ustawienia w pliku ") + path);
     return rc;
 }
 
@@ -217,22 +237,28 @@ int cmdLoad(SCliContext& c)
     warn(c, outcome.warnings);
     const int rc = outcomeExit(c, outcome);
     if (rc == CLI_OK)
-        printDone(c, "load", path);
+        printDone(c, "load", path,
+                  translate("ustawienia z pliku ") + path + translate(" wpisano do sterownika") +
+                      translate("; sterownik zresetowano"));
     return rc;
+}
+
+std::string checkDefaults(const SCliOptions& opt)
+{
+    if (!opt.yes)
+        return translate("Czy chcesz przywrócić ustawienia fabryczne?") +
+               translate(" Dodaj --yes, aby je przywrócić.");
+    return {};
 }
 
 int cmdDefaults(SCliContext& c)
 {
-    if (!c.opt.yes)
-        return cliFail(c, CLI_USAGE,
-                       translate("Czy chcesz przywrócić ustawienia fabryczne?") +
-                           translate(" Dodaj --yes, aby je przywrócić."));
-    if (cliConnect(c) != CLI_OK)
-        return CLI_NO_DEVICE;
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
     const int rc = outcomeExit(c, restoreFactorySettings(c.device));
     if (rc == CLI_OK)
-        printDone(c, "defaults", {});
+        printDone(c, "defaults", {},
+                  translate("przywrócono ustawienia fabryczne") +
+                      translate("; sterownik zresetowano"));
     return rc;
 }

@@ -37,8 +37,10 @@ std::string escaped(const std::string& text)
 
 } // namespace
 
-int cmdTexts(const SCliOptions& opt, std::ostream& out)
+int cmdTexts(SCliContext& c)
 {
+    const SCliOptions& opt = c.opt;
+    std::ostream& out = c.out;
     const int lang = opt.language >= 0 ? opt.language : currentLanguage();
     const CTranslationDict& dict = translationDictionary();
     if (opt.json) {
