@@ -66,12 +66,14 @@ std::vector<SSettingsList> buildLists()
         minTime.choices.push_back({t, listValueText(t, 1)});
     lists.push_back(std::move(minTime));
 
-    lists.push_back(texts(1018, "m_lambdaType",
-                          {{1, "0 - 1 Volt"}, {4, "0.8 - 1.6 Volt"}, {2, "0 - 5 Volt"}, {3, "5 - 0 Volt"}}));
+    lists.push_back(
+        texts(1018, "m_lambdaType",
+              {{1, "0 - 1 Volt"}, {4, "0.8 - 1.6 Volt"}, {2, "0 - 5 Volt"}, {3, "5 - 0 Volt"}}));
     lists.push_back(texts(1026, "m_engineSignalBehavior",
                           {{0, "Pełna sekwencja"}, {1, "Półsekwencja"}, {2, "Niesekwencja"}},
                           kPetrolHalfSequence | kPetrolNonSequence));
-    lists.push_back(texts(1040, "m_behaviorFlags", {{0, "Normalna"}, {1, "Rozszerzona"}}, kBuzzerBit));
+    lists.push_back(
+        texts(1040, "m_behaviorFlags", {{0, "Normalna"}, {1, "Rozszerzona"}}, kBuzzerBit));
     lists.push_back(texts(1055, "m_behaviorFlags", {{0, "DM1"}, {1, "AF1"}}, kPressureSensorBit));
     return lists;
 }
