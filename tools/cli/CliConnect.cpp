@@ -62,8 +62,8 @@ void cliDone(SCliContext& c, const std::string& json, const std::string& line)
 std::string cliPortProblem(const std::string& path, int err)
 {
     // What the system calls the errors a port commonly meets, and what a
-    // fitter can do about them, in the fitter's language; anything rarer
-    // keeps the system's own wording.
+    // fitter can do about them, in the fitter's language; anything rarer is
+    // said in our words, with the system's own after them.
     const char* reason = nullptr;
     const char* hint = nullptr;
     switch (err) {
@@ -103,7 +103,7 @@ std::string cliPortProblem(const std::string& path, int err)
         hint = "urządzenie przestało odpowiadać; czy zostało odłączone?";
         break;
     default:
-        return cliPortProblemUntranslated(path, err);
+        return path + ": " + translate("nie można go użyć") + " (" + std::strerror(err) + ")";
     }
     std::string s = path + ": " + translate(reason);
     if (hint != nullptr)
