@@ -77,7 +77,8 @@ private:
     std::vector<std::string> m_paths;
 };
 
-int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
+int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err,
+               const SLinkTiming& timing)
 {
     if (opt.command == "help") {
         if (opt.operands.empty()) {
@@ -105,6 +106,7 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
     CConsoleShell shell(err,
                         paths.shiftsList() ? std::string() : CConsoleShell::defaultConfigPath());
     CGasDevice device(shell);
+    device.setTiming(timing);
     SCliContext c{opt, out, err, shell, device};
     if (cmd->connectFirst && cliConnect(c) != CLI_OK)
         return CLI_NO_DEVICE;
@@ -113,7 +115,7 @@ int runCommand(const SCliOptions& opt, std::ostream& out, std::ostream& err)
 
 } // namespace
 
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, const SLinkTiming& timing)
 {
     std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
     if (const int language = cliLanguageArg(args); language >= 0)
@@ -136,7 +138,7 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
         return CLI_USAGE;
     }
     try {
-        return runCommand(opt, out, err);
+        return runCommand(opt, out, err, timing);
     } catch (IError* e) {
         // A port that fails in the middle of a command: the user gets the
         // message, a maintainer the detail.
