@@ -172,7 +172,7 @@ bool CGasDevice::tryPort(int port)
     try {
         m_serial.close();
         m_serial.open(port);
-        m_serial.configureLine();
+        configureLine();
         if (!loadDevice())
             return false;
     } catch (IError* e) {

@@ -18,6 +18,13 @@ struct SLinkStats {
     std::uint64_t staleBytes = 0; // leftovers discarded before a request
 };
 
+// How the link drives its line. The real line needs the defaults; tests that
+// only check retry and failure rules against a silent or faulty peer shorten
+// the read time-out so that each lost reply costs milliseconds, not 700 ms.
+struct SLinkTiming {
+    std::uint32_t readTimeoutMs = LINE_READ_TIMEOUT_MS;
+};
+
 class CGasLink {
 public:
     CGasLink() = default;
@@ -34,6 +41,11 @@ public:
     int transactDiag(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type);
 
     CSerialPort& serialPort() { return m_serial; }
+    // Set before the port is configured; the next configureLine applies it.
+    void setTiming(const SLinkTiming& timing) { m_timing = timing; }
+    const SLinkTiming& timing() const { return m_timing; }
+    // The controller's line settings with this link's time-outs, on the open port.
+    void configureLine() { m_serial.configureLine(m_timing.readTimeoutMs); }
     CMutex& linkLock() { return m_linkLock; }
     SLinkStats stats() const;
 
@@ -45,6 +57,7 @@ private:
     bool exchange(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type, bool checkStatus);
     bool exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type, bool checkStatus);
 
+    SLinkTiming m_timing;
     std::atomic<std::uint64_t> m_exchanges{0};
     std::atomic<std::uint64_t> m_failures{0};
     std::atomic<std::uint64_t> m_portErrors{0};

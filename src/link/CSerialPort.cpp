@@ -48,6 +48,9 @@ constexpr std::uint32_t kDefaultWriteMultiplierMs = 2;
 
 // More than this in one drain means the device is streaming, not leftover.
 constexpr std::size_t kMaxDiscard = 64 * 1024;
+// Longer than a reply pauses half-way: a byte at 14400 baud takes 0.7 ms, and
+// a USB adapter hands what it has over every 16 ms.
+constexpr int kStaleQuietMs = 20;
 
 using Clock = std::chrono::steady_clock; // CLOCK_MONOTONIC: immune to clock changes
 
@@ -139,12 +142,12 @@ SDcb CSerialPort::lineSettings()
     return d;
 }
 
-STimeouts CSerialPort::lineTimeouts()
+STimeouts CSerialPort::lineTimeouts(std::uint32_t readTimeoutMs)
 {
     STimeouts t;
     t.readInterval = 0;
     t.readTotalMultiplier = 1;
-    t.readTotalConstant = 700;
+    t.readTotalConstant = readTimeoutMs;
     t.writeTotalMultiplier = kDefaultWriteMultiplierMs;
     t.writeTotalConstant = kDefaultWriteConstantMs;
     return t;
@@ -404,10 +407,10 @@ void CSerialPort::setTimeout(const STimeouts& timeouts)
     m_timeouts = timeouts;
 }
 
-void CSerialPort::configureLine()
+void CSerialPort::configureLine(std::uint32_t readTimeoutMs)
 {
     setState(lineSettings());
-    setTimeout(lineTimeouts());
+    setTimeout(lineTimeouts(readTimeoutMs));
 }
 
 int CSerialPort::waitFor(short events, int timeoutMs)
@@ -563,9 +566,15 @@ std::size_t CSerialPort::discardInput()
             break;
         if (errno == EINTR)
             continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            failIo(op, errno, LINE_READ);
+        // A late reply caught half-way would leave its tail to be read as the
+        // next reply's header; the host, failing at once, would then catch
+        // the next reply half-way too, and stay out of step with the frames
+        // for as long as the controller answers that fast. So once anything
+        // was stale, the line must fall quiet before the request goes out.
+        if (total == 0 || waitFor(POLLIN, kStaleQuietMs) <= 0)
             break;
-        failIo(op, errno, LINE_READ);
     }
     return total;
 }

@@ -13,6 +13,9 @@
 #include "link/CRSError.h"
 #include "link/CSerialPortTypes.h"
 
+// How long the controller may take to start its reply on the real line.
+inline constexpr std::uint32_t LINE_READ_TIMEOUT_MS = 700;
+
 class CSerialPort : public IErrorHelper<CRSError> {
 public:
     CSerialPort() = default;
@@ -38,10 +41,11 @@ public:
     void getTimeout(STimeouts& timeouts);
     void setTimeout(const STimeouts& timeouts);
     // The controller's line (14400 8N1, no flow control, DTR and RTS low) and
-    // read time-outs of 700 ms + 1 ms per byte, built from scratch and applied.
-    void configureLine();
+    // read time-outs of readTimeoutMs + 1 ms per byte, built from scratch and
+    // applied. Only tests shorten the read time-out.
+    void configureLine(std::uint32_t readTimeoutMs = LINE_READ_TIMEOUT_MS);
     static SDcb lineSettings();
-    static STimeouts lineTimeouts();
+    static STimeouts lineTimeouts(std::uint32_t readTimeoutMs = LINE_READ_TIMEOUT_MS);
 
     // Returns once all n bytes are there or the total time-out has passed;
     // fewer bytes (down to 0) is not an error. A vanished device throws.
@@ -50,8 +54,9 @@ public:
     std::size_t write(const void* buf, std::size_t n);
     void purgeIn();
     void purgeOut();
-    // Reads and drops whatever the receive buffer holds, without waiting;
-    // returns how many bytes that was.
+    // Reads and drops whatever the receive buffer holds, and when that was
+    // anything, whatever follows it until the line is quiet for 20 ms;
+    // returns how many bytes that was. An empty buffer costs no waiting.
     std::size_t discardInput();
     // CE_* bits of line errors since the last call (each reported once),
     // CE_DEVICE_GONE when the device has vanished, the errno when the query

@@ -1,6 +1,7 @@
 // nimo-cli against a controller that misbehaves: a line with faults, a cable
-// pulled and plugged back, commands the controller will not answer. These
-// cost real time-outs, so they are labelled slow.
+// pulled and plugged back, commands the controller will not answer. Tests of
+// retries and faults run on a short read time-out; the pulled cable keeps the
+// real line's, so one monitor run sees it end to end.
 
 #include <chrono>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "data/CDiagInputThread.h"
 #include "lang/Translation.h"
 #include "link/Protocol.h"
+#include "support/ShortLinkTiming.h"
 
 namespace {
 
@@ -27,8 +29,8 @@ using Bytes = std::vector<std::uint8_t>;
 // Runs a command on its own thread, the way a user leaves monitor running.
 class CBackgroundCli {
 public:
-    explicit CBackgroundCli(std::vector<std::string> args)
-        : m_thread([this, args] { m_result = runCliArgs(args); })
+    explicit CBackgroundCli(std::vector<std::string> args, const SLinkTiming& timing = {})
+        : m_thread([this, args, timing] { m_result = runCliArgs(args, timing); })
     {
     }
     SCliResult stop()
@@ -169,11 +171,14 @@ TEST_F(CliFaultyLine, RecordingHoldsOnlyRecordsSentWholeAndTheStreamComesBack)
     faults.m_rate[static_cast<int>(EEmuFault::Flip)] = 0.02;
     faults.m_rate[static_cast<int>(EEmuFault::Garbage)] = 0.02;
     faults.m_rate[static_cast<int>(EEmuFault::Delay)] = 0.01;
+    // Late enough to miss the host's read time-out, in time for its next one.
+    faults.m_delayMs = static_cast<int>(kShortLinkTiming.readTimeoutMs * 3 / 2);
     emu().setFaults(faults);
 
     const std::string recording = dir.file("live.bin");
     constexpr std::uint64_t kExchanges = 2000;
-    CBackgroundCli monitor({"--port", emu().path(), "monitor", "--record", recording});
+    CBackgroundCli monitor({"--port", emu().path(), "monitor", "--record", recording},
+                           kShortLinkTiming);
     const bool reached =
         waitFor([&] { return diagRequests() >= kExchanges; }, std::chrono::minutes(4));
     const SCliResult r = monitor.stop();
@@ -293,7 +298,8 @@ TEST_F(CliStream, MonitorEndsWithTheLinkDownWhenItNeverComesBack)
 TEST_F(CliStream, RefusalsAfterAllRetriesAreExitOne)
 {
     emu().ignoreCommand(CMD_WORK_LPG);
-    const SCliResult r = runCliArgs({"--lang", "pl", "--port", emu().path(), "mode", "lpg"});
+    const SCliResult r =
+        runCliArgs({"--lang", "pl", "--port", emu().path(), "mode", "lpg"}, kShortLinkTiming);
     EXPECT_EQ(r.rc, CLI_FAILED);
     EXPECT_NE(r.err.find("Nie powiodło się przełączenie na LPG!"), std::string::npos);
     EXPECT_EQ(emu().counters().m_commands[CMD_WORK_LPG], 10u);
@@ -308,7 +314,7 @@ TEST_F(CliStream, SettingsThatCouldNotBeReadAreNeitherShownNorWritten)
          {std::vector<std::string>{"settings"}, {"set", "m_switchRPM=1500"}}) {
         std::vector<std::string> full = {"--lang", "pl", "--port", emu().path()};
         full.insert(full.end(), args.begin(), args.end());
-        const SCliResult r = runCliArgs(full);
+        const SCliResult r = runCliArgs(full, kShortLinkTiming);
         EXPECT_EQ(r.rc, CLI_FAILED) << args[0];
         EXPECT_NE(r.err.find("Nie powiodło się wczytanie ustawień urządzenia!"), std::string::npos);
         EXPECT_EQ(r.out, "");

@@ -17,7 +17,9 @@ struct SCliResult {
     std::string err;
 };
 
-inline SCliResult runCliArgs(std::vector<std::string> args)
+// `timing` as the device's: tests of retries against a silent controller
+// pass a short read time-out.
+inline SCliResult runCliArgs(std::vector<std::string> args, const SLinkTiming& timing = {})
 {
     args.insert(args.begin(), "nimo-cli");
     std::vector<char*> argv;
@@ -27,7 +29,7 @@ inline SCliResult runCliArgs(std::vector<std::string> args)
     std::ostringstream out;
     std::ostringstream err;
     SCliResult r;
-    r.rc = runCli(static_cast<int>(args.size()), argv.data(), out, err);
+    r.rc = runCli(static_cast<int>(args.size()), argv.data(), out, err, timing);
     r.out = out.str();
     r.err = err.str();
     return r;

@@ -143,6 +143,7 @@ TEST(Error, ThrowHelpersThrowTheirClassWithThePlaceOfFailure)
 {
     try {
         throwThreadError(CThreadError::errCreate, "CThread::create()", 149, "msglib/threadlib");
+        FAIL() << "nothing thrown";
     } catch (IError* raw) {
         std::unique_ptr<IError> e(raw);
         EXPECT_STREQ(e->className(), "CThreadError");
@@ -153,6 +154,7 @@ TEST(Error, ThrowHelpersThrowTheirClassWithThePlaceOfFailure)
     }
     try {
         throwIError(4, "read", 7, "deviceinput");
+        FAIL() << "nothing thrown";
     } catch (IError* raw) {
         std::unique_ptr<IError> e(raw);
         EXPECT_STREQ(e->className(), "IError");

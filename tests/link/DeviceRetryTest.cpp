@@ -7,6 +7,7 @@
 #include "link/CPortList.h"
 #include "support/DeviceEmuTest.h"
 #include "support/ScriptedPeer.h"
+#include "support/ShortLinkTiming.h"
 
 namespace {
 
@@ -24,7 +25,11 @@ TEST_F(DeviceRetry, ControllerAnsweringOnlyTheLinkTestCountsAsConnectedWithDefau
 {
     emu().withController([](CEmuController& c) { c.ignoreAllButTest(); });
     CGasDevice dev(shell);
+    dev.setTiming(kShortLinkTiming);
     ASSERT_TRUE(dev.tryPort(1));
+    STimeouts applied;
+    dev.serialPort().getTimeout(applied);
+    EXPECT_EQ(applied, CSerialPort::lineTimeouts(kShortLinkTiming.readTimeoutMs));
     EXPECT_TRUE(dev.isConnected());
     EXPECT_TRUE(dev.linkTestOk());
     EXPECT_DOUBLE_EQ(dev.m_switchRPM, 1200);
@@ -42,6 +47,8 @@ TEST_F(DeviceRetry, ControllerAnsweringOnlyTheLinkTestCountsAsConnectedWithDefau
     EXPECT_EQ(emu().counters().m_commands[CMD_VERSION], 10u);
 }
 
+// On the real line's time-outs: ten attempts end, and each waits no longer
+// than the line allows.
 TEST_F(DeviceRetry, CommandGivesUpAfterTenAttempts)
 {
     CGasDevice dev(shell);

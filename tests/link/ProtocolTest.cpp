@@ -175,6 +175,12 @@ TEST(LineSettings, ControllerLineIs14400EightNoneOneWithoutFlowControl)
     EXPECT_EQ(t.readTotalMultiplier, 1u);
     EXPECT_EQ(t.readTotalConstant, 700u);
     EXPECT_GT(t.writeTotalConstant, 0u);
+
+    // A test's shorter read time-out changes nothing else on the line.
+    STimeouts shortened = CSerialPort::lineTimeouts(40);
+    EXPECT_EQ(shortened.readTotalConstant, 40u);
+    shortened.readTotalConstant = 700;
+    EXPECT_EQ(shortened, t);
 }
 
 TEST(PortHint, TellsTheUserWhatToDo)

@@ -198,6 +198,20 @@ TEST_F(SerialPortTest, PurgeInDropsWhatWaitsToBeRead)
     EXPECT_EQ(m_port.discardInput(), 0u);
 }
 
+TEST_F(SerialPortTest, DiscardTakesTheRestOfAReplyStillOnItsWay)
+{
+    openConfigured();
+    m_peer.send({1, 2});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The tail comes well within the quiet time the discard waits for.
+    std::thread tail([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        m_peer.send({3, 4, 5});
+    });
+    EXPECT_EQ(m_port.discardInput(), 5u);
+    tail.join();
+}
+
 TEST_F(SerialPortTest, VanishedDeviceIsReportedNotMistakenForSilence)
 {
     openConfigured();

@@ -126,17 +126,17 @@ TEST(Semaphore, UpByThreeLetsThreeDownsThrough)
     semaphore.down();
     EXPECT_EQ(semaphore.count(), 0);
 
-    // A fourth down waits for the next up.
-    std::atomic<bool> through{false};
-    std::thread waiter([&] {
-        semaphore.down();
-        through = true;
+    // A fourth down waits for the next up: whichever thread runs first, the
+    // up comes before the down returns, and the down takes what it gave.
+    std::atomic<bool> downReturned{false};
+    std::thread upper([&] {
+        EXPECT_FALSE(downReturned.load());
+        semaphore.up(1);
     });
-    std::this_thread::sleep_for(20ms);
-    EXPECT_FALSE(through.load());
-    semaphore.up(1);
-    waiter.join();
-    EXPECT_TRUE(through.load());
+    semaphore.down();
+    downReturned = true;
+    upper.join();
+    EXPECT_EQ(semaphore.count(), 0);
 }
 
 TEST(Semaphore, CountBeyondTheMaximumIsRefused)

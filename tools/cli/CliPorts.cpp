@@ -26,7 +26,7 @@ struct SPortReport {
     bool controller = false;
 };
 
-SPortReport examine(int number, const std::string& path, bool demo)
+SPortReport examine(int number, const std::string& path, bool demo, const SLinkTiming& timing)
 {
     SPortReport r;
     r.number = number;
@@ -38,10 +38,11 @@ SPortReport examine(int number, const std::string& path, bool demo)
     r.tested = true;
     CQuietShell quiet;
     CGasDevice probe(quiet);
+    probe.setTiming(timing);
     CSerialPort& port = probe.serialPort();
     try {
         port.open(path);
-        port.configureLine();
+        probe.configureLine();
         r.opens = true;
         r.controller = probe.testLink();
     } catch (IError* e) {
@@ -65,7 +66,8 @@ int cmdPorts(SCliContext& c)
     const std::vector<std::string> paths = CPortList::ports();
     std::vector<SPortReport> reports;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        reports.push_back(examine(static_cast<int>(i) + 1, paths[i], c.opt.demo));
+        reports.push_back(
+            examine(static_cast<int>(i) + 1, paths[i], c.opt.demo, c.device.timing()));
 
     bool anyController = c.opt.demo;
     for (const SPortReport& r : reports)

@@ -52,12 +52,14 @@ private:
     std::vector<std::string> m_paths;
 };
 
-int runCommand(const SCliCommand& cmd, const SCliOptions& opt, std::ostream& out, std::ostream& err)
+int runCommand(const SCliCommand& cmd, const SCliOptions& opt, std::ostream& out, std::ostream& err,
+               const SLinkTiming& timing)
 {
     CUserPathsScope paths(opt.ports);
     CConsoleShell shell(err,
                         paths.shiftsList() ? std::string() : CConsoleShell::defaultConfigPath());
     CGasDevice device(shell);
+    device.setTiming(timing);
     SCliContext c{opt, out, err, shell, device};
     if (cmd.link == ECliLink::First && cliConnect(c) != CLI_OK)
         return CLI_NO_DEVICE;
@@ -66,7 +68,7 @@ int runCommand(const SCliCommand& cmd, const SCliOptions& opt, std::ostream& out
 
 } // namespace
 
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, const SLinkTiming& timing)
 {
     std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
     const SCliEarlyOptions early = cliEarlyOptions(args);
@@ -92,7 +94,7 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err)
         return CLI_USAGE;
     }
     try {
-        return runCommand(*findCliCommand(opt.command), opt, out, err);
+        return runCommand(*findCliCommand(opt.command), opt, out, err, timing);
     } catch (IError* e) {
         // A port that fails in the middle of a command: the user gets the
         // message, a maintainer the detail.

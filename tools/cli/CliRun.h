@@ -6,6 +6,11 @@
 
 #include <ostream>
 
+#include "link/CGasLink.h"
+
 // Parses the command line, runs the command and returns its exit status
-// (ECliExit). Data go to out, messages to err.
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err);
+// (ECliExit). Data go to out, messages to err. Tests pass a short read
+// time-out in `timing` so that unanswered requests cost little; the program
+// itself always runs on the real line's.
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err,
+           const SLinkTiming& timing = {});
