@@ -1,11 +1,79 @@
 // nimo: the desktop application.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <QApplication>
-#include <QLabel>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QScreen>
+#include <QTimer>
+
+#include "CEmuServer.h"
+#include "app/AppViews.h"
+#include "app/CAutrelDoc.h"
+#include "app/CMainFrame.h"
+#include "app/CQtShell.h"
+#include "app/CScreenInfo.h"
+#include "app/GuiOptions.h"
+#include "lang/Translation.h"
+#include "link/CPortList.h"
 
 int main(int argc, char** argv)
 {
+    QApplication::setOrganizationName("Nimo");
+    QApplication::setApplicationName("nimo");
     QApplication app(argc, argv);
-    QLabel label("NIMO - LPG/CNG Injection System");
-    label.show();
-    return app.exec();
+    app.setWindowIcon(QIcon(":/icons/nimo.svg"));
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    SGuiOptions opt;
+    if (const std::string why = parseGuiOptions(args, opt); !why.empty()) {
+        std::fprintf(stderr, "nimo: %s\n%s\n", why.c_str(), guiUsage().c_str());
+        return 2;
+    }
+    if (opt.help) {
+        std::printf("%s\n", guiUsage().c_str());
+        return 0;
+    }
+    if (opt.language >= 0)
+        setCurrentLanguage(opt.language);
+
+    // The embedded controller answers on a real pseudo-terminal at the line's
+    // pace, so the whole serial path is the one a car would use.
+    std::unique_ptr<CEmuServer> emulator;
+    std::vector<std::string> ports = opt.ports;
+    if (opt.emulator) {
+        SEmuServerConfig cfg;
+        cfg.m_pace = true;
+        emulator = std::make_unique<CEmuServer>(cfg);
+        try {
+            emulator->start();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "nimo: %s\n", e.what());
+            return 3;
+        }
+        ports.insert(ports.begin(), emulator->slavePath());
+    }
+    if (!ports.empty())
+        CPortList::setUserPaths(ports);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        screenInfo().setWorkArea(area.width(), area.height());
+    }
+
+    CQtShell shell;
+    if (opt.port != 0)
+        shell.preferPort(opt.port);
+    CAutrelDoc doc(shell);
+    CMainFrame frame(doc, shell);
+    registerViews(frame);
+    frame.show();
+    QTimer::singleShot(0, &frame, [&] { frame.startFirstConnection(opt.demo); });
+    const int rc = app.exec();
+    if (emulator)
+        emulator->stop();
+    return rc;
 }

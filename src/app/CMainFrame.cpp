@@ -1,0 +1,407 @@
+#include "app/CMainFrame.h"
+
+#include <ctime>
+#include <memory>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QIcon>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QToolBar>
+
+#include "app/AppCommands.h"
+#include "app/AppTexts.h"
+#include "app/CAutrelDoc.h"
+#include "app/CMainView.h"
+#include "app/CPlaceholderView.h"
+#include "app/CQtShell.h"
+#include "app/CScreenInfo.h"
+#include "data/CDiagInputThread.h"
+#include "data/SettingsFileIO.h"
+#include "errors/IError.h"
+#include "lang/Translation.h"
+#include "link/SettingsTransfer.h"
+#include "views/CBottomView.h"
+
+namespace {
+
+constexpr int kUpperHeight = 580;
+constexpr int kBottomHeight = 100;
+// How long closing waits for the reader to finish its exchange and close a
+// recording whole.
+constexpr std::uint32_t kCloseStopMs = 1000;
+
+// Wait cursor for the length of a command, on every way out.
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+} // namespace
+
+// The icons are compiled into the static library, whose resources a program
+// must ask for by name; outside any namespace, as the macro needs.
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(nimo);
+}
+
+CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
+    : QMainWindow(parent), m_doc(doc), m_shell(shell)
+{
+    initAppResources();
+    m_menuTexts.addTable("CMainMenuTexts");
+    setObjectName("128");
+    setWindowIcon(QIcon(":/icons/nimo.svg"));
+    m_shell.setWindow(this);
+
+    buildMenu();
+    buildToolbar();
+
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(2);
+    setCentralWidget(m_splitter);
+    m_upper = new CMainView(m_doc, m_splitter);
+    m_bottom = new CBottomView(m_doc, m_splitter);
+    m_splitter->addWidget(m_upper);
+    m_splitter->addWidget(m_bottom);
+    const CScreenInfo& screen = screenInfo();
+    m_splitter->setSizes({screen.scaleY(kUpperHeight), screen.scaleY(kBottomHeight)});
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    resize(screen.width(), screen.height());
+
+    m_shell.onLinkState = [this](bool connected, bool) { m_bottom->setConnectionState(connected); };
+    m_shell.onFaultIndicator = [this](bool on) { m_bottom->setErrorIndicator(on); };
+    connect(&m_shell, &CQtShell::linkWasLost, this, &CMainFrame::onLinkLost, Qt::QueuedConnection);
+
+    m_display.setInterval(DISPLAY_PERIOD_MS);
+    connect(&m_display, &QTimer::timeout, this, &CMainFrame::onDisplayTick);
+    m_reconnect.setSingleShot(true);
+    connect(&m_reconnect, &QTimer::timeout, this, &CMainFrame::onReconnectTick);
+
+    chooseFile = [this](bool save) {
+        const QString dir = settingsDirectory();
+        const QString filter = "*.ssf";
+        if (save) {
+            const QString name = QString::fromStdString(settingsFileDate(std::time(nullptr)));
+            return QFileDialog::getSaveFileName(this,
+                                                QString::fromStdString(translate("Zapisz jako")),
+                                                dir + name + ".ssf", filter);
+        }
+        return QFileDialog::getOpenFileName(this, QString::fromStdString(translate("Otwórz")), dir,
+                                            filter);
+    };
+
+    setDocumentTitle(QString::fromStdString(translate("Menu główne")));
+    applyTexts();
+}
+
+QString CMainFrame::settingsDirectory()
+{
+    // Created when missing; a failure only means the dialog starts elsewhere.
+    const QString dir =
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/Settings/";
+    QDir().mkpath(dir);
+    return dir;
+}
+
+CMainFrame::~CMainFrame()
+{
+    m_shell.onLinkState = nullptr;
+    m_shell.onFaultIndicator = nullptr;
+    m_shell.setWindow(nullptr);
+}
+
+void CMainFrame::buildMenu()
+{
+    QMenu* file = menuBar()->addMenu(QString());
+    QAction* exit = file->addAction(QString(), this, &QWidget::close);
+    exit->setData(ID_APP_EXIT);
+    m_actions[ID_APP_EXIT] = exit;
+
+    QMenu* languages = menuBar()->addMenu(QString());
+    auto* group = new QActionGroup(this);
+    struct SLanguageItem {
+        int command;
+        const char* flag;
+    };
+    // The menu's own order, not the languages' numbers.
+    const SLanguageItem items[] = {{ID_LANG_PL, ":/icons/flag-pl.svg"},
+                                   {ID_LANG_RU, ":/icons/flag-ru.svg"},
+                                   {ID_LANG_EN, ":/icons/flag-en.svg"},
+                                   {ID_LANG_DE, ":/icons/flag-de.svg"},
+                                   {ID_LANG_IT, ":/icons/flag-it.svg"}};
+    for (const SLanguageItem& item : items) {
+        QAction* a = languages->addAction(QIcon(item.flag), QString());
+        a->setData(item.command);
+        a->setCheckable(true);
+        group->addAction(a);
+        const int language = languageOfCommand(item.command);
+        connect(a, &QAction::triggered, this, [this, language] { setLanguage(language); });
+        m_actions[item.command] = a;
+    }
+
+    QMenu* about = menuBar()->addMenu(QString());
+    QAction* box = about->addAction(QString(), this, [this] {
+        QMessageBox::about(this, "About Nimo",
+                           "NIMO - LPG/CNG Injection System software version 1.3");
+    });
+    box->setData(ID_APP_ABOUT);
+    m_actions[ID_APP_ABOUT] = box;
+}
+
+void CMainFrame::buildToolbar()
+{
+    QToolBar* bar = addToolBar(QString());
+    bar->setObjectName("150");
+    bar->setMovable(false);
+    bar->setIconSize(QSize(32, 32));
+    auto* views = new QActionGroup(this);
+    for (const SToolbarCommand& c : toolbarCommands()) {
+        QAction* a = bar->addAction(QIcon(c.icon), QString());
+        a->setData(c.command);
+        a->setObjectName(QString::number(c.command));
+        if (isViewCommand(c.command)) {
+            a->setCheckable(true);
+            views->addAction(a);
+        }
+        const int command = c.command;
+        connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
+        m_actions[c.command] = a;
+    }
+}
+
+QAction* CMainFrame::action(int command) const
+{
+    const auto it = m_actions.find(command);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::applyTexts()
+{
+    const auto menus = menuBar()->actions();
+    for (int i = 0; i < menus.size(); ++i)
+        menus[i]->setText(QString::fromStdString(m_menuTexts.text(i)));
+    for (const auto& [command, a] : m_actions) {
+        if (command == ID_APP_EXIT || command == ID_APP_ABOUT || languageOfCommand(command) >= 0)
+            a->setText(QString::fromStdString(m_menuTexts.text(command)));
+    }
+    for (const SToolbarCommand& c : toolbarCommands()) {
+        const QString tip = QString::fromStdString(translate(c.tooltip));
+        m_actions[c.command]->setText(tip);
+        m_actions[c.command]->setToolTip(tip);
+    }
+    if (QAction* current = action(commandOfLanguage(currentLanguage())))
+        current->setChecked(true);
+}
+
+void CMainFrame::setDocumentTitle(const QString& title)
+{
+    m_docTitle = title;
+    setWindowTitle(title + " - " + QString::fromUtf8(kAppTitle));
+}
+
+void CMainFrame::registerView(int command, FViewFactory factory)
+{
+    m_views[command] = std::move(factory);
+}
+
+void CMainFrame::showView(int command)
+{
+    if (command == ID_VIEW_CORR_ALIAS)
+        command = ID_VIEW_CORR;
+    // No view state survives a switch: the old one goes before the new one is made.
+    const QList<int> sizes = m_splitter->sizes();
+    delete m_upper;
+    m_upper = nullptr;
+    const auto it = m_views.find(command);
+    if (it != m_views.end()) {
+        m_upper = it->second(m_doc, m_splitter);
+    } else {
+        const char* title = "";
+        for (const SToolbarCommand& c : toolbarCommands())
+            if (c.command == command)
+                title = c.tooltip;
+        m_upper = new CPlaceholderView(m_doc, title, m_splitter);
+    }
+    m_upperCommand = command;
+    m_splitter->insertWidget(0, m_upper);
+    m_splitter->setSizes(sizes);
+    if (QAction* a = action(command))
+        a->setChecked(true);
+    for (const SToolbarCommand& c : toolbarCommands())
+        if (c.command == command && c.reloadsSettings)
+            m_upper->reloadSettings();
+    m_upper->refreshControls();
+}
+
+void CMainFrame::runCommand(int command)
+{
+    try {
+        if (isViewCommand(command))
+            showView(command);
+        else if (command == ID_FILE_FACTORY)
+            factorySettings();
+        else if (command == ID_FILE_LOAD)
+            loadSettings();
+        else if (command == ID_FILE_SAVE)
+            saveSettings();
+    } catch (IError* e) {
+        std::unique_ptr<IError> owned(e);
+        m_shell.errorBox(e->description());
+    } catch (...) {
+        m_shell.errorBox(translate("Błąd krytyczny."));
+    }
+}
+
+void CMainFrame::setLanguage(int language)
+{
+    if (language == currentLanguage()) {
+        applyTexts(); // keeps the check mark on the current item
+        return;
+    }
+    setCurrentLanguage(language);
+    m_doc.rebuildErrors();
+    applyTexts();
+    if (m_upper != nullptr)
+        m_upper->refreshControls();
+    m_bottom->resetValues();
+    // Open dialogs retitle themselves on the change event.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(w, &change);
+    }
+}
+
+void CMainFrame::startFirstConnection(bool demo)
+{
+    m_bottom->resetValues();
+    if (demo) {
+        m_doc.rebuildErrors();
+        m_doc.enterDemo();
+    } else {
+        m_doc.connect();
+    }
+    m_bottom->setConnectionState(m_doc.isConnected());
+    if (m_doc.isConnected())
+        startLiveData();
+    else
+        m_reconnect.start(RECONNECT_PERIOD_MS);
+}
+
+void CMainFrame::startLiveData()
+{
+    startLive(m_doc, m_doc.m_recording.empty() ? NO_RECORDING : m_doc.m_recording);
+    m_display.start();
+}
+
+void CMainFrame::onDisplayTick()
+{
+    try {
+        m_bottom->updateLiveValues();
+        diag_t rec{};
+        if (m_upper != nullptr && m_doc.isConnected() && m_doc.m_diagData.count() > 0) {
+            m_doc.m_diagData.getLast(rec);
+            m_upper->onDiagRecord(rec);
+        }
+        if (--m_errorTicks <= 0) {
+            m_errorTicks = ERROR_READ_TICKS;
+            SErrorRecord errors{};
+            if (m_doc.isConnected() && m_doc.readErrors(errors))
+                m_bottom->setErrorIndicator(!m_doc.describeErrors(errors).empty());
+        }
+        m_bottom->setConnectionState(m_doc.isConnected());
+    } catch (IError* e) {
+        // A tick that fails is simply lost; the next one tries again.
+        std::unique_ptr<IError> owned(e);
+    }
+}
+
+void CMainFrame::onLinkLost()
+{
+    m_bottom->setConnectionState(false);
+    if (!m_reconnect.isActive())
+        m_reconnect.start(RECONNECT_AFTER_LOSS_MS);
+}
+
+void CMainFrame::onReconnectTick()
+{
+    m_bottom->setConnectionState(m_doc.isConnected());
+    // A reader that has not quite ended would share the port with the scan.
+    stopLive(m_doc, kCloseStopMs);
+    if (!m_doc.scanPorts(false)) {
+        m_reconnect.start(RECONNECT_PERIOD_MS);
+        return;
+    }
+    m_bottom->setConnectionState(true);
+    startLiveData();
+}
+
+bool CMainFrame::confirm(const std::string& polish)
+{
+    return m_shell.ask(translate(polish));
+}
+
+void CMainFrame::refreshUpperControls()
+{
+    if (m_upper != nullptr)
+        m_upper->refreshControls();
+}
+
+void CMainFrame::factorySettings()
+{
+    if (!confirm("Czy chcesz przywrócić ustawienia fabryczne?"))
+        return;
+    CWaitCursor wait;
+    if (!m_doc.isConnected())
+        return;
+    const STransferOutcome r = restoreFactorySettings(m_doc);
+    if (!r.ok())
+        m_shell.errorBox(r.message);
+    refreshUpperControls();
+}
+
+void CMainFrame::loadSettings()
+{
+    const QString path = chooseFile ? chooseFile(false) : QString();
+    if (path.isEmpty())
+        return;
+    CWaitCursor wait;
+    const STransferOutcome r = loadSettingsIntoDevice(m_doc, path.toStdString());
+    if (r.ok())
+        refreshUpperControls();
+    else
+        m_shell.errorBox(r.message);
+}
+
+void CMainFrame::saveSettings()
+{
+    const QString path = chooseFile ? chooseFile(true) : QString();
+    if (path.isEmpty())
+        return;
+    CWaitCursor wait;
+    const STransferOutcome r = saveSettingsToFile(m_doc, path.toStdString(), std::time(nullptr));
+    if (!r.ok())
+        m_shell.errorBox(r.message);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    m_display.stop();
+    m_reconnect.stop();
+    // The reader ends after its exchange and closes a recording whole; a
+    // window that closed under it would leave half a record behind.
+    stopLive(m_doc, kCloseStopMs);
+    event->accept();
+}

@@ -1,0 +1,96 @@
+// The main window: the toolbar of views and file commands, the language and
+// about menus, the splitter with the upper view over the status bar, and the
+// two timers that drive everything live (display 5001, reconnection 5003).
+// Thread safety: the user-interface thread only; the lost-link signal of the
+// reader reaches it queued.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include "lang/CMultiLangRes.h"
+
+class CAutrelDoc;
+class CBottomView;
+class CMainMenuView;
+class CQtShell;
+class QAction;
+class QSplitter;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int DISPLAY_PERIOD_MS = 300;
+    static constexpr int RECONNECT_AFTER_LOSS_MS = 1000;
+    static constexpr int RECONNECT_PERIOD_MS = 5000;
+    static constexpr int ERROR_READ_TICKS = 20;
+
+    CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The first connection as the status bar starts it: the scan with its
+    // splash and no-connection question, then live data or the reconnection
+    // timer. With demo set, demonstration mode without a scan.
+    void startFirstConnection(bool demo = false);
+
+    // Destroys the upper view and creates the one of a view command afresh.
+    void showView(int command);
+    void setLanguage(int language);
+    // Runs a toolbar or menu command as a click would.
+    void runCommand(int command);
+
+    CMainMenuView* upperView() const { return m_upper; }
+    int upperCommand() const { return m_upperCommand; }
+    CBottomView* bottomView() const { return m_bottom; }
+    QAction* action(int command) const;
+    bool displayTimerActive() const { return m_display.isActive(); }
+    bool reconnecting() const { return m_reconnect.isActive(); }
+    // The document title the views set ("Wyświetlenie", ...), translated.
+    void setDocumentTitle(const QString& title);
+
+    // A view command's view; the frame knows the views it has been given.
+    using FViewFactory = std::function<CMainMenuView*(CAutrelDoc&, QWidget*)>;
+    void registerView(int command, FViewFactory factory);
+
+    // Where settings files are offered first, with a trailing "/".
+    static QString settingsDirectory();
+    // Chooses the file of a load or save; empty for none. Tests replace it.
+    std::function<QString(bool save)> chooseFile;
+
+public slots:
+    void onDisplayTick();
+    void onReconnectTick();
+    void onLinkLost();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildToolbar();
+    void applyTexts();
+    void startLiveData();
+    bool confirm(const std::string& polish);
+    void factorySettings();
+    void loadSettings();
+    void saveSettings();
+    void refreshUpperControls();
+
+    CAutrelDoc& m_doc;
+    CQtShell& m_shell;
+    CMultiLangRes m_menuTexts;
+    QSplitter* m_splitter = nullptr;
+    CMainMenuView* m_upper = nullptr;
+    int m_upperCommand = 0;
+    CBottomView* m_bottom = nullptr;
+    QTimer m_display;
+    QTimer m_reconnect;
+    int m_errorTicks = ERROR_READ_TICKS;
+    std::map<int, QAction*> m_actions;
+    std::map<int, FViewFactory> m_views;
+    QString m_docTitle;
+};

@@ -1,0 +1,69 @@
+// The controller object's shell in the desktop application: message boxes,
+// the splash and waiting windows, the no-connection question, the status
+// bar's link and fault indicators, and the lost-link signal, which arrives on
+// the reader thread and is handed to the user-interface thread queued.
+// Tests answer every window through the hooks instead of a person.
+// Thread safety: linkLost() from any thread; everything else on the
+// user-interface thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QPointer>
+
+#include "link/IGasShell.h"
+
+class QWidget;
+
+class CQtShell : public QObject, public IGasShell {
+    Q_OBJECT
+public:
+    explicit CQtShell(QObject* parent = nullptr);
+    ~CQtShell() override;
+
+    // A port named on the command line is tried first, before the one stored.
+    void preferPort(int port) { m_preferredPort = port; }
+    // The window that message boxes and dialogs belong to.
+    void setWindow(QWidget* window) { m_window = window; }
+
+    int lastPort() override;
+    void storeLastPort(int port) override;
+    void showSplash(const std::string& text) override;
+    void closeSplash() override;
+    void showWaiting(const std::string& text) override;
+    void closeWaiting() override;
+    void errorBox(const std::string& text) override;
+    bool askDemoMode() override;
+    void showLinkState(bool connected, bool demo) override;
+    void setFaultIndicator(bool on) override;
+    void pumpEvents() override;
+    // Sleeps with the window kept alive: events are dispatched meanwhile.
+    void sleep(std::uint32_t ms) override;
+    void linkLost() override;
+
+    // A Yes/No question in a message box; true for Yes.
+    bool ask(const std::string& text);
+
+    // Set by tests (or the frame) to take the place of a person.
+    std::function<void(const std::string&)> onErrorBox;
+    std::function<bool()> onAskDemoMode;
+    std::function<bool(const std::string&)> onAsk;
+    std::function<void(bool connected, bool demo)> onLinkState;
+    std::function<void(bool on)> onFaultIndicator;
+    // When set, sleeps take no real time (tests of the retry rules).
+    bool m_fastSleep = false;
+
+signals:
+    // Emitted on whatever thread the reader runs; connect it queued.
+    void linkWasLost();
+
+private:
+    QPointer<QWidget> m_window;
+    std::unique_ptr<QWidget> m_splash;
+    std::unique_ptr<QWidget> m_waiting;
+    int m_lastPort = 0;
+    int m_preferredPort = 0;
+};

@@ -1,0 +1,77 @@
+#include "app/GuiOptions.h"
+
+#include <charconv>
+
+#include "lang/Translation.h"
+
+namespace {
+
+constexpr int kMaxPortNumber = 7;
+
+int languageOf(const std::string& code)
+{
+    for (int language = 0; language < kLanguageCount; ++language)
+        if (languageCode(language) == code)
+            return language;
+    return -1;
+}
+
+bool allDigits(const std::string& s)
+{
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+} // namespace
+
+std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& opt)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::string value;
+        const bool takesValue = arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0;
+        if (takesValue) {
+            const auto eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg.resize(eq);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return translateFill("%1 wymaga wartości", {arg});
+            }
+        }
+        if (arg == "--port") {
+            if (allDigits(value)) {
+                int n = 0;
+                std::from_chars(value.data(), value.data() + value.size(), n);
+                if (n < 1 || n > kMaxPortNumber)
+                    return translateFill("--port przyjmuje ścieżkę urządzenia albo numer portu od "
+                                         "1 do %1, a nie '%2'",
+                                         {std::to_string(kMaxPortNumber), value});
+                opt.port = n;
+            } else if (value.empty()) {
+                return translateFill("%1 wymaga wartości", {arg});
+            } else {
+                opt.ports.push_back(value);
+            }
+        } else if (arg == "--lang") {
+            opt.language = languageOf(value);
+            if (opt.language < 0)
+                return translateFill("--lang przyjmuje pl, en, ru, it lub de, a nie '%1'", {value});
+        } else if (arg == "--emulator") {
+            opt.emulator = true;
+        } else if (arg == "--demo") {
+            opt.demo = true;
+        } else if (arg == "--help" || arg == "-h") {
+            opt.help = true;
+        } else {
+            return translateFill("nieznana opcja '%1'", {arg});
+        }
+    }
+    return {};
+}
+
+std::string guiUsage()
+{
+    return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de]";
+}
