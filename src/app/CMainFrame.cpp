@@ -317,9 +317,7 @@ void CMainFrame::onDisplayTick()
         }
         if (--m_errorTicks <= 0) {
             m_errorTicks = ERROR_READ_TICKS;
-            SErrorRecord errors{};
-            if (m_doc.isConnected() && m_doc.readErrors(errors))
-                m_bottom->setErrorIndicator(!m_doc.describeErrors(errors).empty());
+            m_bottom->refreshErrorIndicator();
         }
         m_bottom->setConnectionState(m_doc.isConnected());
     } catch (IError* e) {
