@@ -9,8 +9,7 @@ void registerViews(CMainFrame& frame)
     // Commands without a view of their own show a placeholder with their title.
     frame.registerView(ID_VIEW_DISPLAY, [&frame](CAutrelDoc& doc, QWidget* parent) {
         auto* view = new CDisplayView(doc, parent);
-        QObject::connect(view, &CDisplayView::titleChanged, &frame,
-                         &CMainFrame::setDocumentTitle);
+        QObject::connect(view, &CDisplayView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
         return view;
     });
 }

@@ -6,13 +6,11 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QIcon>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QToolBar>
 
 #include "app/AppCommands.h"
@@ -23,6 +21,7 @@
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
 #include "data/CDiagInputThread.h"
+#include "data/CUserConfig.h"
 #include "data/SettingsFileIO.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
@@ -110,10 +109,7 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
 QString CMainFrame::settingsDirectory()
 {
     // Created when missing; a failure only means the dialog starts elsewhere.
-    const QString dir =
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/Settings/";
-    QDir().mkpath(dir);
-    return dir;
+    return QString::fromStdString(CUserConfig::settingsDirectory());
 }
 
 CMainFrame::~CMainFrame()

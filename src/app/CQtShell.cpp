@@ -34,18 +34,25 @@ std::unique_ptr<QWidget> showTextWindow(QWidget* owner, const std::string& text)
 
 } // namespace
 
-CQtShell::CQtShell(QObject* parent) : QObject(parent) {}
+CQtShell::CQtShell(std::string configPath, QObject* parent)
+    : QObject(parent), m_config(std::move(configPath))
+{
+}
 
 CQtShell::~CQtShell() = default;
 
 int CQtShell::lastPort()
 {
-    return m_preferredPort != 0 ? m_preferredPort : m_lastPort;
+    if (m_preferredPort != 0)
+        return m_preferredPort;
+    return m_config.path().empty() ? m_lastPort : m_config.lastPort();
 }
 
 void CQtShell::storeLastPort(int port)
 {
-    m_lastPort = port;
+    // A file that cannot be written only means the next start scans from port 1.
+    if (m_config.path().empty() || !m_config.storeLastPort(port))
+        m_lastPort = port;
 }
 
 void CQtShell::showSplash(const std::string& text)

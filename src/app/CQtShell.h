@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "data/CUserConfig.h"
 #include "link/IGasShell.h"
 
 class QWidget;
@@ -21,9 +22,13 @@ class QWidget;
 class CQtShell : public QObject, public IGasShell {
     Q_OBJECT
 public:
-    explicit CQtShell(QObject* parent = nullptr);
+    // configPath: the INI file shared with nimo-cli; empty keeps the last
+    // port in memory only (tests).
+    explicit CQtShell(std::string configPath = {}, QObject* parent = nullptr);
     ~CQtShell() override;
 
+    // The file that "Last RS nr" and "Mount Service Name" live in.
+    CUserConfig& config() { return m_config; }
     // A port named on the command line is tried first, before the one stored.
     void preferPort(int port) { m_preferredPort = port; }
     // The window that message boxes and dialogs belong to.
@@ -64,6 +69,7 @@ private:
     QPointer<QWidget> m_window;
     std::unique_ptr<QWidget> m_splash;
     std::unique_ptr<QWidget> m_waiting;
+    CUserConfig m_config;
     int m_lastPort = 0;
     int m_preferredPort = 0;
 };

@@ -17,6 +17,7 @@
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
 #include "app/GuiOptions.h"
+#include "data/CUserConfig.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
 
@@ -64,7 +65,7 @@ int main(int argc, char** argv)
         screenInfo().setWorkArea(area.width(), area.height());
     }
 
-    CQtShell shell;
+    CQtShell shell(CUserConfig::defaultPath());
     if (opt.port != 0)
         shell.preferPort(opt.port);
     CAutrelDoc doc(shell);

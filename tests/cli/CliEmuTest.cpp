@@ -497,8 +497,7 @@ TEST_F(CliEmu, ScanUsesAndStoresTheLastPort)
     CPortListScope list({dir.file("absent"), emu().path()});
     const SCliResult r = runCliArgs({"info"});
     ASSERT_EQ(r.rc, CLI_OK) << r.err;
-    std::ifstream conf(dir.path() + "/config/nimo/nimo-cli.conf");
-    std::string line;
-    std::getline(conf, line);
-    EXPECT_EQ(line, "Last RS nr=2");
+    std::ifstream conf(dir.path() + "/config/Nimo/nimo.conf");
+    std::string all((std::istreambuf_iterator<char>(conf)), {});
+    EXPECT_EQ(all, "[General]\nLast%20RS%20nr=2\n");
 }

@@ -271,30 +271,50 @@ TEST(FuelSensorCheck, TypesParsingAndRecordOrder)
     EXPECT_EQ(fuelThresholdsOf(rec.data()), (SFuelThresholds{103, 106, 112, 119}));
 }
 
-TEST(ConsoleShell, LastPortLivesInTheConfigFileBesideOtherLines)
+TEST(ConsoleShell, LastPortLivesInTheSharedFileBesideOtherKeys)
 {
     CCliTempDir dir;
-    const std::string conf = dir.file("sub/nimo-cli.conf");
+    const std::string conf = dir.file("sub/Nimo/nimo.conf");
     std::ostringstream err;
     CConsoleShell shell(err, conf);
     EXPECT_EQ(shell.lastPort(), 0);
-    std::filesystem::create_directories(dir.file("sub"));
-    std::ofstream(conf) << "Other=1\nLast RS nr=junk\n";
+    std::filesystem::create_directories(dir.file("sub/Nimo"));
+    std::ofstream(conf) << "[General]\nOther=1\nLast%20RS%20nr=junk\n";
     EXPECT_EQ(shell.lastPort(), 0); // unreadable counts as none
     shell.storeLastPort(3);
     EXPECT_EQ(shell.lastPort(), 3);
     std::ifstream in(conf);
     std::string all((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(all, "Other=1\nLast RS nr=3\n");
+    EXPECT_EQ(all, "[General]\nLast%20RS%20nr=3\nOther=1\n");
 
     CConsoleShell memoryOnly(err, "");
     memoryOnly.storeLastPort(5);
     EXPECT_EQ(memoryOnly.lastPort(), 5);
-    EXPECT_EQ(CConsoleShell::defaultConfigPath(), dir.path() + "/config/nimo/nimo-cli.conf");
+    EXPECT_EQ(CConsoleShell::defaultConfigPath(), dir.path() + "/config/Nimo/nimo.conf");
 
     shell.errorBox("Błąd");
     EXPECT_EQ(err.str(), "nimo-cli: Błąd\n");
     EXPECT_EQ(shell.errorCount(), 1);
+}
+
+TEST(ConsoleShell, PortFromTheOldFileIsTakenOverOnce)
+{
+    CCliTempDir dir;
+    const std::string conf = dir.file("config/Nimo/nimo.conf");
+    const std::string old = dir.file("config/nimo/nimo-cli.conf");
+    EXPECT_EQ(CConsoleShell::legacyConfigPath(conf), old);
+    std::filesystem::create_directories(dir.file("config/nimo"));
+    std::ofstream(old) << "Something=else\nLast RS nr=4\n";
+    std::ostringstream err;
+    CConsoleShell shell(err, conf);
+    EXPECT_EQ(shell.lastPort(), 4);
+    EXPECT_EQ(CUserConfig(conf).lastPort(), 4); // now in the shared file
+    std::ofstream(old) << "Last RS nr=6\n";
+    EXPECT_EQ(shell.lastPort(), 4);
+
+    // A value of the shared file wins even when it cannot be read.
+    std::ofstream(conf) << "[General]\nLast%20RS%20nr=junk\n";
+    EXPECT_EQ(shell.lastPort(), 0);
 }
 
 namespace {

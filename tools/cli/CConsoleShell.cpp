@@ -1,9 +1,9 @@
 #include "CConsoleShell.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <vector>
+#include <string_view>
 
 #include "msglib/Sleep.h"
 
@@ -11,14 +11,28 @@ namespace {
 
 std::atomic<bool> g_showProgress{false};
 
-// The name the desktop application keeps this value under, so a fitter who
-// uses both finds the same port first.
-constexpr const char* kLastPortKey = "Last RS nr=";
+// The old file held "Last RS nr=<n>" lines among others of its own.
+int legacyLastPort(const std::string& path)
+{
+    constexpr std::string_view key = "Last RS nr=";
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) != 0)
+            continue;
+        const char* first = line.data() + key.size();
+        const char* last = line.data() + line.size();
+        int port = 0;
+        const auto [end, ec] = std::from_chars(first, last, port);
+        return ec == std::errc() && end == last && port > 0 ? port : 0;
+    }
+    return 0;
+}
 
 } // namespace
 
 CConsoleShell::CConsoleShell(std::ostream& err, std::string configPath, bool answerDemo)
-    : m_err(err), m_configPath(std::move(configPath)), m_answerDemo(answerDemo)
+    : m_err(err), m_config(std::move(configPath)), m_answerDemo(answerDemo)
 {
 }
 
@@ -29,67 +43,40 @@ void CConsoleShell::setShowProgress(bool on)
 
 std::string CConsoleShell::defaultConfigPath()
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/')
-        return std::string(xdg) + "/nimo/nimo-cli.conf";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return std::string(home) + "/.config/nimo/nimo-cli.conf";
-    return {};
+    return CUserConfig::defaultPath();
+}
+
+std::string CConsoleShell::legacyConfigPath(const std::string& configPath)
+{
+    if (configPath.empty())
+        return {};
+    const std::filesystem::path home =
+        std::filesystem::path(configPath).parent_path().parent_path();
+    return (home / "nimo" / "nimo-cli.conf").string();
 }
 
 int CConsoleShell::lastPort()
 {
-    if (m_configPath.empty())
+    if (m_config.path().empty())
         return m_memoryPort;
-    std::ifstream in(m_configPath);
-    std::string line;
-    const std::string key = kLastPortKey;
-    while (std::getline(in, line)) {
-        if (line.rfind(key, 0) != 0)
-            continue;
-        // Anything unreadable counts as "no port stored", as a missing value does.
-        try {
-            std::size_t used = 0;
-            const int port = std::stoi(line.substr(key.size()), &used);
-            return port > 0 ? port : 0;
-        } catch (...) {
-            return 0;
-        }
+    // A port remembered before the file was shared is taken over once, so
+    // updating does not cost the user a scan; the old file stays for older
+    // versions.
+    if (!m_config.hasLastPort()) {
+        const int old = legacyLastPort(legacyConfigPath(m_config.path()));
+        if (old > 0)
+            m_config.storeLastPort(old);
+        return old;
     }
-    return 0;
+    return m_config.lastPort();
 }
 
 void CConsoleShell::storeLastPort(int port)
 {
     m_memoryPort = port;
-    if (m_configPath.empty())
-        return;
-    // Keep whatever else the file holds; failures only cost the scan order.
-    std::vector<std::string> lines;
-    {
-        std::ifstream in(m_configPath);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind(kLastPortKey, 0) != 0)
-                lines.push_back(line);
-        }
-    }
-    lines.push_back(kLastPortKey + std::to_string(port));
-    std::error_code ec;
-    const std::filesystem::path path(m_configPath);
-    std::filesystem::create_directories(path.parent_path(), ec);
-    const std::string temp = m_configPath + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::trunc);
-        for (const std::string& line : lines)
-            out << line << '\n';
-        if (!out.flush())
-            return;
-    }
-    std::filesystem::rename(temp, path, ec);
-    if (ec)
-        std::filesystem::remove(temp, ec);
+    // A failure only costs the scan order next time.
+    if (!m_config.path().empty())
+        m_config.storeLastPort(port);
 }
 
 void CConsoleShell::progress(const std::string& text)

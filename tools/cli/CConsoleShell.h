@@ -1,7 +1,7 @@
 // The controller object's shell on a console: its messages go to the error
 // stream, the no-connection question is answered by the command line, the
-// last port lives in a small per-user file, and a lost link raises a flag the
-// monitor watches.
+// last port lives in the per-user file the desktop application keeps it in,
+// and a lost link raises a flag the monitor watches.
 // Thread safety: linkLost() and linkWasLost() may be called from any thread;
 // everything else from the thread that drives the controller object.
 #pragma once
@@ -10,18 +10,22 @@
 #include <ostream>
 #include <string>
 
+#include "data/CUserConfig.h"
 #include "link/IGasShell.h"
 
 class CConsoleShell : public IGasShell {
 public:
-    // configPath empty: the last port is kept in memory only.
+    // configPath: the shared configuration file; empty keeps the last port
+    // in memory only.
     CConsoleShell(std::ostream& err, std::string configPath, bool answerDemo = false);
 
     // Splash and waiting texts are only worth showing to a person.
     static void setShowProgress(bool on);
-    // $XDG_CONFIG_HOME/nimo/nimo-cli.conf, else ~/.config/nimo/nimo-cli.conf;
-    // empty when neither can be found.
+    // The file the desktop application uses (CUserConfig::defaultPath()).
     static std::string defaultConfigPath();
+    // Where versions before the shared file kept the last port, relative to
+    // the shared file: <config home>/nimo/nimo-cli.conf.
+    static std::string legacyConfigPath(const std::string& configPath);
 
     int lastPort() override;
     void storeLastPort(int port) override;
@@ -47,7 +51,7 @@ private:
     void progress(const std::string& text);
 
     std::ostream& m_err;
-    std::string m_configPath;
+    CUserConfig m_config;
     bool m_answerDemo;
     int m_memoryPort = 0;
     int m_errors = 0;

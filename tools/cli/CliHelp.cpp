@@ -52,7 +52,9 @@ Global options (anywhere on the line; --opt VALUE or --opt=VALUE):
 
 Commands:
 )" + commands +
-           kExitStatus + "\nThe last port used is kept in $XDG_CONFIG_HOME/nimo/nimo-cli.conf.\n";
+           kExitStatus +
+           "\nThe last port used is kept in $XDG_CONFIG_HOME/Nimo/nimo.conf, which the\ndesktop "
+           "application nimo shares.\n";
 }
 
 std::string cliCommandHelp(const std::string& command)
