@@ -6,15 +6,17 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QIcon>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QToolBar>
 
 #include "app/AppCommands.h"
 #include "app/AppTexts.h"
+#include "app/CAboutDlg.h"
+#include "app/CMultiLangMenu.h"
+#include "app/CMultiLangWnd.h"
+#include "app/COpenFile.h"
 #include "app/CAutrelDoc.h"
 #include "app/CMainView.h"
 #include "app/CPlaceholderView.h"
@@ -90,16 +92,11 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
     connect(&m_reconnect, &QTimer::timeout, this, &CMainFrame::onReconnectTick);
 
     chooseFile = [this](bool save) {
-        const QString dir = settingsDirectory();
-        const QString filter = "*.ssf";
-        if (save) {
-            const QString name = QString::fromStdString(settingsFileDate(std::time(nullptr)));
-            return QFileDialog::getSaveFileName(this,
-                                                QString::fromStdString(translate("Zapisz jako")),
-                                                dir + name + ".ssf", filter);
-        }
-        return QFileDialog::getOpenFileName(this, QString::fromStdString(translate("Otwórz")), dir,
-                                            filter);
+        // A save proposes a file named after today's date.
+        QString start = settingsDirectory();
+        if (save)
+            start += QString::fromStdString(settingsFileDate(std::time(nullptr))) + ".ssf";
+        return COpenFile(start, "*.ssf", "ssf", save).exec(this);
     };
 
     setDocumentTitle(QString::fromStdString(translate("Menu główne")));
@@ -123,7 +120,7 @@ void CMainFrame::buildMenu()
 {
     QMenu* file = menuBar()->addMenu(QString());
     QAction* exit = file->addAction(QString(), this, &QWidget::close);
-    exit->setData(ID_APP_EXIT);
+    CMultiLangMenu::setCommandId(exit, ID_APP_EXIT);
     m_actions[ID_APP_EXIT] = exit;
 
     QMenu* languages = menuBar()->addMenu(QString());
@@ -140,7 +137,7 @@ void CMainFrame::buildMenu()
                                    {ID_LANG_IT, ":/icons/flag-it.svg"}};
     for (const SLanguageItem& item : items) {
         QAction* a = languages->addAction(QIcon(item.flag), QString());
-        a->setData(item.command);
+        CMultiLangMenu::setCommandId(a, item.command);
         a->setCheckable(true);
         group->addAction(a);
         const int language = languageOfCommand(item.command);
@@ -149,11 +146,8 @@ void CMainFrame::buildMenu()
     }
 
     QMenu* about = menuBar()->addMenu(QString());
-    QAction* box = about->addAction(QString(), this, [this] {
-        QMessageBox::about(this, "About Nimo",
-                           "NIMO - LPG/CNG Injection System software version 1.3");
-    });
-    box->setData(ID_APP_ABOUT);
+    QAction* box = about->addAction(QString(), this, [this] { CAboutDlg(this).exec(); });
+    CMultiLangMenu::setCommandId(box, ID_APP_ABOUT);
     m_actions[ID_APP_ABOUT] = box;
 }
 
@@ -186,13 +180,7 @@ QAction* CMainFrame::action(int command) const
 
 void CMainFrame::applyTexts()
 {
-    const auto menus = menuBar()->actions();
-    for (int i = 0; i < menus.size(); ++i)
-        menus[i]->setText(QString::fromStdString(m_menuTexts.text(i)));
-    for (const auto& [command, a] : m_actions) {
-        if (command == ID_APP_EXIT || command == ID_APP_ABOUT || languageOfCommand(command) >= 0)
-            a->setText(QString::fromStdString(m_menuTexts.text(command)));
-    }
+    m_menuTexts.apply(menuBar());
     for (const SToolbarCommand& c : toolbarCommands()) {
         const QString tip = QString::fromStdString(translate(c.tooltip));
         m_actions[c.command]->setText(tip);
@@ -274,10 +262,7 @@ void CMainFrame::setLanguage(int language)
         m_upper->refreshControls();
     m_bottom->resetValues();
     // Open dialogs retitle themselves on the change event.
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        QEvent change(QEvent::LanguageChange);
-        QCoreApplication::sendEvent(w, &change);
-    }
+    announceLanguageChange();
 }
 
 void CMainFrame::startFirstConnection(bool demo)

@@ -12,7 +12,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include "lang/CMultiLangRes.h"
+#include "app/CMultiLangMenu.h"
 
 class CAutrelDoc;
 class CBottomView;
@@ -82,7 +82,7 @@ private:
 
     CAutrelDoc& m_doc;
     CQtShell& m_shell;
-    CMultiLangRes m_menuTexts;
+    CMultiLangMenu m_menuTexts;
     QSplitter* m_splitter = nullptr;
     CMainMenuView* m_upper = nullptr;
     int m_upperCommand = 0;

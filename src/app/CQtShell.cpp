@@ -2,37 +2,15 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QMessageBox>
 #include <QThread>
-#include <QVBoxLayout>
 
 #include "app/AppTexts.h"
+#include "app/CNoConnectionDlg.h"
+#include "app/CSplashDlg.h"
+#include "app/CWaitDlg.h"
+#include "link/PortDiagnosis.h"
 #include "lang/Translation.h"
-
-namespace {
-
-// A small modeless window with one line of text, painted before the long
-// operation that follows it starts on the same thread.
-std::unique_ptr<QWidget> showTextWindow(QWidget* owner, const std::string& text)
-{
-    auto w = std::make_unique<QWidget>(owner, Qt::Dialog | Qt::FramelessWindowHint);
-    w->setObjectName("1194");
-    auto* layout = new QVBoxLayout(w.get());
-    auto* label = new QLabel(QString::fromStdString(text), w.get());
-    label->setObjectName("1194");
-    label->setAlignment(Qt::AlignCenter);
-    label->setMargin(24);
-    layout->addWidget(label);
-    w->setAccessibleName(label->text());
-    w->adjustSize();
-    w->show();
-    w->repaint();
-    QCoreApplication::processEvents();
-    return w;
-}
-
-} // namespace
 
 CQtShell::CQtShell(std::string configPath, QObject* parent)
     : QObject(parent), m_config(std::move(configPath))
@@ -57,7 +35,7 @@ void CQtShell::storeLastPort(int port)
 
 void CQtShell::showSplash(const std::string& text)
 {
-    m_splash = showTextWindow(m_window, text);
+    m_splash = std::make_unique<CSplashDlg>(QString::fromStdString(text), m_window);
 }
 
 void CQtShell::closeSplash()
@@ -67,7 +45,7 @@ void CQtShell::closeSplash()
 
 void CQtShell::showWaiting(const std::string& text)
 {
-    m_waiting = showTextWindow(m_window, text);
+    m_waiting = std::make_unique<CWaitDlg>(QString::fromStdString(text), m_window);
 }
 
 void CQtShell::closeWaiting()
@@ -88,10 +66,11 @@ bool CQtShell::askDemoMode()
 {
     if (onAskDemoMode)
         return onAskDemoMode();
-    const auto answer = QMessageBox::question(
-        m_window, QString::fromUtf8(kAppTitle),
-        QString::fromStdString(translate("Nie można nawiązać połączenia ze sterownikiem.")));
-    return answer == QMessageBox::Yes;
+    // The scan has just run its link tests; the details only reopen the ports.
+    SPortProbe probe;
+    probe.testLink = false;
+    CNoConnectionDlg dialog(diagnoseScan(lastPort(), probe), m_window);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void CQtShell::showLinkState(bool connected, bool demo)

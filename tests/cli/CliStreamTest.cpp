@@ -281,7 +281,8 @@ TEST_F(CliStream, MonitorEndsWithTheLinkDownWhenItNeverComesBack)
     const SCliResult r = runCliArgs({"--port", emu().path(), "monitor", "--seconds", "1"});
     EXPECT_EQ(r.rc, CLI_NO_DEVICE); // no controller at the start
     emu().replug();
-    CBackgroundCli monitor({"--lang", "de", "--port", emu().path(), "monitor", "--seconds", "4"});
+    // Long enough that a loaded machine still links and streams before the cable goes.
+    CBackgroundCli monitor({"--lang", "de", "--port", emu().path(), "monitor", "--seconds", "6"});
     ASSERT_TRUE(waitFor([&] { return diagRequests() >= 5; }, std::chrono::seconds(5)));
     emu().unplug();
     const SCliResult down = monitor.wait();

@@ -2,60 +2,35 @@
 
 #include "CliContext.h"
 
-#include <memory>
+#include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "CliJson.h"
-#include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
-#include "link/CSerialPort.h"
+#include "link/PortDiagnosis.h"
 
 namespace {
 
 struct SPortReport {
-    int number = 0;
-    std::string path;
-    bool exists = false;
-    bool tested = false; // false in demonstration mode: nothing is opened
-    bool opens = false;
+    SPortDiagnosis d;
     std::string problem;     // in the current language
     std::string jsonProblem; // in the system's own words
-    bool controller = false;
 };
 
-SPortReport examine(int number, const std::string& path, bool demo, const SLinkTiming& timing)
+SPortReport report(const SPortDiagnosis& d)
 {
-    SPortReport r;
-    r.number = number;
-    r.path = path;
-    struct stat st {};
-    r.exists = ::stat(path.c_str(), &st) == 0;
-    if (demo)
-        return r;
-    r.tested = true;
-    CQuietShell quiet;
-    CGasDevice probe(quiet);
-    probe.setTiming(timing);
-    CSerialPort& port = probe.serialPort();
-    try {
-        port.open(path);
-        probe.configureLine();
-        r.opens = true;
-        r.controller = probe.testLink();
-    } catch (IError* e) {
-        std::unique_ptr<IError> owned(e);
-        if (!r.opens) {
-            r.problem = cliPortProblem(path, port.lastError());
-            r.jsonProblem = cliPortProblemUntranslated(path, port.lastError());
-        } else {
-            r.problem = path + ": " + e->text();
-            r.jsonProblem = r.problem;
-        }
+    SPortReport r{d, {}, {}};
+    if (d.tested && !d.opens) {
+        r.problem = cliPortProblem(d.path, d.error);
+        r.jsonProblem = cliPortProblemUntranslated(d.path, d.error);
+    } else if (!d.failure.empty()) {
+        r.problem = d.path + ": " + d.failure;
+        r.jsonProblem = r.problem;
     }
-    port.close();
+    // Scripts match the JSON error, so the advice only goes to the fitter.
+    if (d.taker != EPortTaker::None)
+        r.problem += (r.problem.empty() ? "" : "; ") + portTakerText(d.taker);
     return r;
 }
 
@@ -63,25 +38,26 @@ SPortReport examine(int number, const std::string& path, bool demo, const SLinkT
 
 int cmdPorts(SCliContext& c)
 {
-    const std::vector<std::string> paths = CPortList::ports();
+    SPortProbe probe;
+    probe.open = !c.opt.demo;
+    probe.timing = c.device.timing();
+    const SPortSurvey survey = diagnosePorts(CPortList::ports(), probe);
     std::vector<SPortReport> reports;
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        reports.push_back(
-            examine(static_cast<int>(i) + 1, paths[i], c.opt.demo, c.device.timing()));
-
     bool anyController = c.opt.demo;
-    for (const SPortReport& r : reports)
-        anyController = anyController || r.controller;
+    for (const SPortDiagnosis& d : survey.ports) {
+        reports.push_back(report(d));
+        anyController = anyController || d.controller;
+    }
 
     if (c.opt.json) {
         std::vector<std::string> items;
         for (const SPortReport& r : reports) {
             CJsonObject o;
-            o.number("port", r.number).text("path", r.path).boolean("exists", r.exists);
-            if (r.tested) {
-                o.boolean("opens", r.opens)
+            o.number("port", r.d.number).text("path", r.d.path).boolean("exists", r.d.exists);
+            if (r.d.tested) {
+                o.boolean("opens", r.d.opens)
                     .raw("error", r.jsonProblem.empty() ? "null" : jsonString(r.jsonProblem))
-                    .boolean("controller", r.controller);
+                    .boolean("controller", r.d.controller);
             } else {
                 o.raw("opens", "null").raw("error", "null").raw("controller", "null");
             }
@@ -90,14 +66,14 @@ int cmdPorts(SCliContext& c)
         c.out << jsonArray(items) << std::endl;
     } else {
         for (const SPortReport& r : reports) {
-            c.out << r.number << '\t' << r.path << '\t'
-                  << translate(r.exists ? "istnieje" : "brak");
-            if (r.tested) {
+            c.out << r.d.number << '\t' << r.d.path << '\t'
+                  << translate(r.d.exists ? "istnieje" : "brak");
+            if (r.d.tested) {
                 c.out << '\t'
-                      << (r.opens ? translate("otwiera się")
-                                  : translate("nie można otworzyć: ") + r.problem)
-                      << '\t' << translate(r.controller ? "sterownik" : "brak sterownika");
-                if (r.opens && !r.problem.empty())
+                      << (r.d.opens ? translate("otwiera się")
+                                    : translate("nie można otworzyć: ") + r.problem)
+                      << '\t' << translate(r.d.controller ? "sterownik" : "brak sterownika");
+                if (r.d.opens && !r.problem.empty())
                     c.out << " (" << r.problem << ")";
             }
             c.out << '\n';
@@ -107,6 +83,8 @@ int cmdPorts(SCliContext& c)
                   << translate("nie znaleziono żadnego portu szeregowego; wskaż go opcją "
                                "--port ŚCIEŻKA")
                   << std::endl;
+        for (const std::string& note : surveyNotes(survey))
+            c.err << "nimo-cli: " << note << std::endl;
         c.out.flush();
     }
     return anyController ? CLI_OK : CLI_NO_DEVICE;
