@@ -66,6 +66,8 @@ bool CQtShell::askDemoMode()
 {
     if (onAskDemoMode)
         return onAskDemoMode();
+    // The scan is over: the splash would only stand behind the question.
+    m_splash.reset();
     // The scan has just run its link tests; the details only reopen the ports.
     SPortProbe probe;
     probe.testLink = false;
