@@ -1,3 +1,4 @@
+#include "app/CWaitCursor.h"
 #include "app/CMainFrame.h"
 
 #include <ctime>
@@ -37,15 +38,6 @@ constexpr int kBottomHeight = 100;
 // How long closing waits for the reader to finish its exchange and close a
 // recording whole.
 constexpr std::uint32_t kCloseStopMs = 1000;
-
-// Wait cursor for the length of a command, on every way out.
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 } // namespace
 

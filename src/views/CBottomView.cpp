@@ -1,3 +1,4 @@
+#include "app/CWaitCursor.h"
 #include "views/CBottomView.h"
 
 #include <cmath>
@@ -69,28 +70,6 @@ QFont formFont(const CScreenInfo& screen)
     f.setPixelSize(std::max(1, int(std::lround(FORM_FONT_PX * screen.scale()))));
     return f;
 }
-
-// Retitles the labels and buttons the table names. The state fields are left
-// alone: their texts are states, which the view shows itself.
-void retitle(QWidget& window, const CMultiLangText& texts)
-{
-    for (const auto& entry : texts.table()) {
-        QWidget* control = window.findChild<QWidget*>(QString::number(entry.first));
-        const QString text = QString::fromStdString(texts.text(entry.first));
-        if (auto* label = qobject_cast<QLabel*>(control))
-            label->setText(text);
-        else if (auto* button = qobject_cast<QAbstractButton*>(control))
-            button->setText(text);
-    }
-}
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -265,7 +244,7 @@ void CBottomView::refreshErrorIndicator()
 void CBottomView::applyTexts()
 {
     try {
-        retitle(*this, m_texts);
+        m_texts.apply(this);
     } catch (IError* e) {
         std::unique_ptr<IError> owned(e); // no text in this language: keep the ones shown
     }

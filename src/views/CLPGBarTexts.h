@@ -2,9 +2,9 @@
 // Thread safety: the user-interface thread only.
 #pragma once
 
-#include "lang/CMultiLangRes.h"
+#include "app/CMultiLangWnd.h"
 
-class CLPGBarTexts : public CMultiLangRes {
+class CLPGBarTexts : public CMultiLangWnd {
 public:
     void init() override { addTable("CLPGBarTexts"); }
 };
