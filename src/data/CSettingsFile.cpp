@@ -1,6 +1,5 @@
 #include "data/CSettingsFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -9,6 +8,7 @@
 #include <unistd.h>
 
 #include "data/SettingsKeys.h"
+#include "data/TempFileBeside.h"
 #include "lang/Translation.h"
 
 namespace {
@@ -119,25 +119,10 @@ bool CSettingsFile::openForReading(const std::string& path)
 
 bool CSettingsFile::openForWriting(const std::string& path)
 {
-    // A unique name beside the target, so the final rename stays on one file
-    // system and two saves never share a temporary file.
-    static std::atomic<unsigned> counter{0};
-    int fd = -1;
     std::string temp;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return fail(kCannotCreate, errno);
-        }
-    }
+    const int fd = createTempBeside(path, temp);
     if (fd < 0) {
         return fail(kCannotCreate, errno);
-    }
-    // Replacing a file keeps its permissions.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        ::fchmod(fd, old.st_mode & 07777);
     }
     m_file = ::fdopen(fd, "wb");
     if (m_file == nullptr) {

@@ -1,6 +1,5 @@
 #include "data/CUserConfig.h"
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -13,6 +12,7 @@
 #include <unistd.h>
 
 #include "data/CIniDocument.h"
+#include "data/TempFileBeside.h"
 
 namespace {
 
@@ -71,24 +71,12 @@ CIniDocument readDocument(const std::string& path)
     return CIniDocument::parse(readFile(path).value_or(std::string()));
 }
 
-// A unique name beside the target keeps the rename on one file system and
-// two writers off each other's temporary file.
 bool replaceFile(const std::string& path, const std::string& bytes)
 {
-    static std::atomic<unsigned> counter{0};
-    int fd = -1;
     std::string temp;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
+    const int fd = createTempBeside(path, temp);
     if (fd < 0)
         return false;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd, old.st_mode & 07777);
     bool ok = true;
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
