@@ -11,6 +11,7 @@
 CColorMgrDlg::CColorMgrDlg(int resourceId, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QString::number(resourceId));
+    applyControlColors(this);
 }
 
 void CColorMgrDlg::changeEvent(QEvent* event)

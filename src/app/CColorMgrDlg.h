@@ -6,7 +6,9 @@
 
 #include <QDialog>
 
-class CColorMgrDlg : public QDialog {
+#include "app/CCtrlColorManager.h"
+
+class CColorMgrDlg : public QDialog, protected CCtrlColorManager {
     Q_OBJECT
 public:
     explicit CColorMgrDlg(int resourceId, QWidget* parent = nullptr);

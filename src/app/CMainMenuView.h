@@ -7,14 +7,24 @@
 
 #include <QWidget>
 
+#include "app/CCtrlColorManager.h"
+#include "app/CScaledForm.h"
 #include "data/DiagRecord.h"
 
 class CAutrelDoc;
 
-class CMainMenuView : public QWidget {
+// Views lay out their controls at design rectangles through CScaledForm
+// (`place`, `scaled`, `formFont`) and take the application's control colours.
+class CMainMenuView : public QWidget, protected CCtrlColorManager, protected CScaledForm {
     Q_OBJECT
 public:
-    CMainMenuView(CAutrelDoc& doc, QWidget* parent = nullptr) : QWidget(parent), m_doc(doc) {}
+    CMainMenuView(CAutrelDoc& doc, QWidget* parent = nullptr,
+                  const CScreenInfo& screen = screenInfo())
+        : QWidget(parent), CScaledForm(screen), m_doc(doc)
+    {
+        applyControlColors(this);
+        setFont(formFont());
+    }
 
     // The newest record of the live-data buffer, only while the link is up
     // and the buffer holds one.

@@ -46,9 +46,8 @@ constexpr int BUTTON_X = 914;
 constexpr int BUTTON_WIDTH = 102;
 
 constexpr int VALUE_FONT_PX = 24;
-constexpr int FORM_FONT_PX = 12;
 
-QFont valueFont(const CScreenInfo& screen)
+QFont valueFont(const CScaledForm& form)
 {
     QFont f;
     // A stroke font of technical lettering where it is installed; otherwise a
@@ -56,27 +55,18 @@ QFont valueFont(const CScreenInfo& screen)
     f.setFamilies({QStringLiteral("WST_Engl"), QStringLiteral("DejaVu Sans Mono"),
                    QStringLiteral("Monospace")});
     f.setStyleHint(QFont::Monospace);
-    f.setPixelSize(std::max(1, int(std::lround(VALUE_FONT_PX * screen.scale()))));
+    f.setPixelSize(form.scaledPixels(VALUE_FONT_PX));
     f.setWeight(QFont::Normal);
-    return f;
-}
-
-QFont formFont(const CScreenInfo& screen)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
-                   QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(std::max(1, int(std::lround(FORM_FONT_PX * screen.scale()))));
     return f;
 }
 
 } // namespace
 
 CBottomView::CBottomView(CAutrelDoc& doc, QWidget* parent, const CScreenInfo& screen)
-    : QWidget(parent), m_doc(doc), m_screen(screen)
+    : QWidget(parent), CScaledForm(screen), m_doc(doc)
 {
-    setFont(formFont(screen));
+    applyControlColors(this);
+    setFont(formFont());
     m_texts.init();
 
     // Bold, so the state texts still read on the saturated reds and blue.
@@ -116,12 +106,6 @@ CBottomView::CBottomView(CAutrelDoc& doc, QWidget* parent, const CScreenInfo& sc
     resetValues();
 }
 
-QRect CBottomView::scaled(const QRect& design) const
-{
-    return {m_screen.scaleX(design.x()), m_screen.scaleY(design.y()),
-            m_screen.scaleX(design.width()), m_screen.scaleY(design.height())};
-}
-
 CColorStatic* CBottomView::addField(int id, const QRect& design)
 {
     auto* field = new CColorStatic(this);
@@ -141,7 +125,7 @@ CColorStatic* CBottomView::addValue(int labelId, const char* label, int valueId,
     caption->setWordWrap(true);
 
     CColorStatic* field = addField(valueId, {x, VALUE_Y, VALUE_WIDTH, VALUE_HEIGHT});
-    field->setFont(valueFont(m_screen));
+    field->setFont(valueFont(*this));
     field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field->setCaption(caption);
 
@@ -165,7 +149,7 @@ QPushButton* CBottomView::addButton(int id, const char* text, int row)
 
 QSize CBottomView::sizeHint() const
 {
-    return {m_screen.scaleX(DESIGN_WIDTH), m_screen.scaleY(BOTTOM_VIEW_HEIGHT)};
+    return {formScreen().scaleX(DESIGN_WIDTH), formScreen().scaleY(BOTTOM_VIEW_HEIGHT)};
 }
 
 void CBottomView::paintEvent(QPaintEvent*)

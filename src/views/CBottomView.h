@@ -6,7 +6,8 @@
 
 #include <QWidget>
 
-#include "app/CScreenInfo.h"
+#include "app/CCtrlColorManager.h"
+#include "app/CScaledForm.h"
 #include "views/CLPGBarTexts.h"
 
 class CAutrelDoc;
@@ -18,7 +19,7 @@ struct SStatusBarValues;
 
 constexpr int BOTTOM_VIEW_HEIGHT = 100; // design pixels, scaled like every height
 
-class CBottomView : public QWidget {
+class CBottomView : public QWidget, private CCtrlColorManager, private CScaledForm {
     Q_OBJECT
 public:
     explicit CBottomView(CAutrelDoc& doc, QWidget* parent = nullptr,
@@ -48,7 +49,6 @@ private:
     CColorStatic* addValue(int labelId, const char* label, int valueId, int unitId,
                            const char* unit, int column);
     QPushButton* addButton(int id, const char* text, int row);
-    QRect scaled(const QRect& design) const;
     void showLook(CColorStatic* field, const SFieldLook& look);
     void showValues(const SStatusBarValues& values);
     void applyTexts();
@@ -56,7 +56,6 @@ private:
     bool runModeCommand(bool (CGasDevice::*command)(), const char* failure);
 
     CAutrelDoc& m_doc;
-    const CScreenInfo& m_screen;
     CLPGBarTexts m_texts;
     bool m_errorsShown = false;
     CColorStatic* m_link = nullptr;
