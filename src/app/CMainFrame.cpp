@@ -180,6 +180,10 @@ void CMainFrame::applyTexts()
     }
     if (QAction* current = action(commandOfLanguage(currentLanguage())))
         current->setChecked(true);
+    // The divider can be dragged, so a screen reader must be able to name it.
+    if (m_splitter != nullptr)
+        m_splitter->handle(1)->setAccessibleName(
+            QString::fromStdString(translate("Granica widoku i paska stanu")));
 }
 
 void CMainFrame::setDocumentTitle(const QString& title)

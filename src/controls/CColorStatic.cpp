@@ -51,6 +51,12 @@ void CColorStatic::setText(const QString& text)
     update();
 }
 
+void CColorStatic::setSpokenText(const QString& spoken)
+{
+    m_spoken = spoken;
+    refreshAccessibleName();
+}
+
 void CColorStatic::setColors(const QColor& text, const QColor& background)
 {
     if (text == m_textColor && background == m_background)
@@ -76,7 +82,8 @@ void CColorStatic::setCaption(QLabel* caption)
 
 void CColorStatic::refreshAccessibleName()
 {
-    const QString name = accessibleFieldName(m_caption ? m_caption->text() : QString(), m_text);
+    const QString name = accessibleFieldName(m_caption ? m_caption->text() : QString(),
+                                             m_text.isEmpty() ? m_spoken : m_text);
     if (name != accessibleName())
         setAccessibleName(name);
 }

@@ -18,6 +18,8 @@ public:
 
     QString text() const { return m_text; }
     void setText(const QString& text);
+    // Read instead of the empty text by assistive technology.
+    void setSpokenText(const QString& spoken);
     void setColors(const QColor& text, const QColor& background);
     QColor textColor() const { return m_textColor; }
     QColor backgroundColor() const { return m_background; }
@@ -35,6 +37,7 @@ protected:
 
 private:
     QString m_text;
+    QString m_spoken;
     QColor m_textColor = Qt::black;
     QColor m_background = Qt::white;
     Qt::Alignment m_alignment = Qt::AlignCenter;

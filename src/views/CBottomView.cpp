@@ -160,6 +160,7 @@ void CBottomView::paintEvent(QPaintEvent*)
 void CBottomView::showLook(CColorStatic* field, const SFieldLook& look)
 {
     field->setText(look.text);
+    field->setSpokenText(look.spoken);
     field->setColors(look.textColor, look.background);
 }
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include "controls/ReadingAccessible.h"
 #include "data/Conversions.h"
 #include "lang/Translation.h"
 #include "views/GaugeRects.h"
@@ -47,6 +48,8 @@ std::vector<SDialLabel> numberLabels(int first, int last, int step, int divisor)
 CClock::CClock(QWidget* parent, SDialScale scale)
     : CCompCtrl(parent), m_scale(std::move(scale)), m_value(m_scale.minimum)
 {
+    static const bool readable = (installReadingAccessible("CClock", QAccessible::Dial), true);
+    (void)readable;
     retranslate();
 }
 
@@ -67,13 +70,19 @@ void CClock::setValue(double value)
     const auto areas = dialInvalidation(m_geom, m_value, value, m_box);
     m_value = value;
     setAccessibleDescription(valueText());
+    announceReading(this);
     for (const SRect& r : areas)
         invalidate(toQRect(r));
 }
 
+double CClock::reading() const
+{
+    return roundWhole(m_value) + 0.0; // + 0.0: never "-0"
+}
+
 QString CClock::valueText() const
 {
-    return QString::number(roundWhole(m_value) + 0.0, 'f', 0); // + 0.0: never "-0"
+    return QString::number(reading(), 'f', 0);
 }
 
 void CClock::retranslate()

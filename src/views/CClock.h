@@ -30,6 +30,9 @@ struct SDialScale {
 
 class CClock : public CCompCtrl {
     Q_OBJECT
+    Q_PROPERTY(double reading READ reading)
+    Q_PROPERTY(double readingMinimum READ minimum)
+    Q_PROPERTY(double readingMaximum READ maximum)
 public:
     // rect in the owner's coordinates; margin between the needle's reach and
     // the edge and the scale's open bottom gap in pixels; textScale for fonts.
@@ -39,6 +42,10 @@ public:
     // the new one and the value box.
     void setValue(double value);
     double value() const { return m_value; }
+    // The value as the value box shows it.
+    double reading() const;
+    double minimum() const { return m_scale.minimum; }
+    double maximum() const { return m_scale.maximum; }
     QString valueText() const;
     QString caption() const { return m_caption; }
     // Takes up the current language.

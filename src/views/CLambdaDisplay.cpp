@@ -4,6 +4,7 @@
 
 #include <QPainter>
 
+#include "controls/ReadingAccessible.h"
 #include "data/Conversions.h"
 #include "data/LambdaType.h"
 #include "lang/Translation.h"
@@ -26,6 +27,9 @@ QColor litColor(int index, int count)
 
 CLambdaDisplay::CLambdaDisplay(QWidget* parent) : CCompCtrl(parent)
 {
+    static const bool readable =
+        (installReadingAccessible("CLambdaDisplay", QAccessible::Dial), true);
+    (void)readable;
     m_type = currentLambdaType();
     m_lit = lambdaLedIndex(m_type, m_count, m_voltage);
     retranslate();
@@ -81,6 +85,7 @@ void CLambdaDisplay::retranslate()
 void CLambdaDisplay::describe()
 {
     setAccessibleDescription(QString::number(m_voltage, 'f', 1));
+    announceReading(this);
 }
 
 void CLambdaDisplay::resizeEvent(QResizeEvent*)

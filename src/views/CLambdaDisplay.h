@@ -12,6 +12,7 @@
 
 class CLambdaDisplay : public CCompCtrl {
     Q_OBJECT
+    Q_PROPERTY(double reading READ voltage)
 public:
     explicit CLambdaDisplay(QWidget* parent = nullptr);
 

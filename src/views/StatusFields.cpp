@@ -14,7 +14,7 @@ QString translated(const char* polish)
 SFieldLook linkFieldLook(bool connected)
 {
     if (connected)
-        return {QString(), Qt::black, QColor(140, 180, 140)};
+        return {QString(), Qt::black, QColor(140, 180, 140), translated("Połączono")};
     return {translated("Błąd komunikacji"), Qt::black, QColor(180, 0, 0)};
 }
 
@@ -29,7 +29,7 @@ SFieldLook errorFieldLook(bool errors)
 {
     if (errors)
         return {translated("BŁĄD"), Qt::black, QColor(180, 0, 0)};
-    return {QString(), Qt::black, QColor(195, 195, 195)};
+    return {QString(), Qt::black, QColor(195, 195, 195), translated("Brak błędów")};
 }
 
 SFieldLook valueFieldLook(const QString& value)

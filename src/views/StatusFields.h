@@ -11,6 +11,9 @@ struct SFieldLook {
     QString text;
     QColor textColor;
     QColor background;
+    // What assistive technology reads when the field shows no text, for
+    // states told by colour alone.
+    QString spoken = {};
 };
 
 // Up: an empty field on green; down: "Błąd komunikacji" on red.

@@ -1,3 +1,5 @@
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QImage>
 #include <QLabel>
 
@@ -63,6 +65,13 @@ TEST_F(Gauges, DialRepaintsOnlyWhatMovedAndReadsBeyondItsScale)
     dial.setValue(9300);
     EXPECT_EQ(dial.valueText(), QString("9300"));
     EXPECT_EQ(dial.accessibleDescription(), QString("9300"));
+    // A screen reader gets the number the value box shows, within the scale's range.
+    dial.setValue(9300.4);
+    QAccessibleValueInterface* reading =
+        QAccessible::queryAccessibleInterface(&dial)->valueInterface();
+    ASSERT_NE(reading, nullptr);
+    EXPECT_EQ(reading->currentValue().toDouble(), 9300.0);
+    EXPECT_EQ(reading->maximumValue().toDouble(), 8000.0);
     const SPointF end = needleTip(dial.needleGeometry(), 8000);
     EXPECT_TRUE(dial.lastInvalidated()[1].contains(QPoint(int(end.x), int(end.y))));
 }
