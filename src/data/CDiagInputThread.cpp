@@ -116,7 +116,7 @@ bool startLive(CLiveSource& source, const std::string& recording)
         return false;
     }
     source.m_runFlag.store(1);
-    threadManager().addThread(new CDiagRSThread(source, recording));
+    threadManager().addThread(std::make_unique<CDiagRSThread>(source, recording));
     return true;
 }
 

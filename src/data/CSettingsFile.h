@@ -15,7 +15,7 @@ class CSettingsFile {
 public:
     // A settings file is a few kilobytes; anything far beyond is not one.
     static constexpr std::size_t MAX_LINE = 4096;
-    static constexpr std::size_t MAX_FILE = 1024 * 1024;
+    static constexpr std::size_t MAX_FILE = std::size_t{1024} * 1024;
 
     CSettingsFile() = default;
     CSettingsFile(const CSettingsFile&) = delete;

@@ -21,7 +21,7 @@ constexpr const char* kLastPortKey = "Last RS nr";
 constexpr const char* kMountServiceKey = "Mount Service Name";
 
 // Far beyond two values and anything a user keeps beside them.
-constexpr off_t kMaxFile = 1024 * 1024;
+constexpr off_t kMaxFile = off_t{1024} * 1024;
 
 // The base folder of one kind: the XDG variable when set, else the
 // fallback under $HOME. Like the application's toolkit, a relative value is
@@ -127,7 +127,7 @@ std::string CUserConfig::settingsDirectory()
     const std::string base = xdgHome("XDG_DATA_HOME", "/.local/share");
     if (base.empty())
         return {};
-    const std::string dir = base + "/Nimo/nimo/Settings/";
+    std::string dir = base + "/Nimo/nimo/Settings/";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir;

@@ -25,11 +25,12 @@ SSettingsList steps(int control, std::string_view key, int first, int last, int 
 }
 
 SSettingsList texts(int control, std::string_view key,
-                    std::vector<std::pair<double, std::string>> entries, std::uint8_t bits = 0)
+                    const std::vector<std::pair<double, std::string>>& entries,
+                    std::uint8_t bits = 0)
 {
     SSettingsList list{control, key, -1, bits, {}};
-    for (auto& [code, text] : entries)
-        list.choices.push_back({code, std::move(text)});
+    for (const auto& [code, text] : entries)
+        list.choices.push_back({code, text});
     return list;
 }
 

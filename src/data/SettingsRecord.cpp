@@ -86,7 +86,7 @@ void readRecordInto(const SSettingsRecord& rec, ERecordForm form, CSettings& s)
     s.m_switchRPM = roundWhole(rpmFromPeriod(recordPeriod(rec)));
     s.m_rpmDivider = rec[2];
     s.m_switchTempr = temperatureFromRaw(rec[3]);
-    s.m_switchDelay = rec[4] / 2; // the odd half-second is dropped
+    s.m_switchDelay = std::floor(rec[4] / 2.0); // the odd half-second is dropped
     s.m_mainCorr = tickGrid(rec[5] * TICK_TIME_MS);
     s.m_pressureRef = roundWhole(pressureFromRaw(rec[6]));
     s.m_pressureGain = static_cast<std::int8_t>(rec[7]) / 10.0;

@@ -47,7 +47,7 @@ constexpr std::uint32_t kDefaultWriteConstantMs = 1000;
 constexpr std::uint32_t kDefaultWriteMultiplierMs = 2;
 
 // More than this in one drain means the device is streaming, not leftover.
-constexpr std::size_t kMaxDiscard = 64 * 1024;
+constexpr std::size_t kMaxDiscard = std::size_t{64} * 1024;
 // Longer than a reply pauses half-way: a byte at 14400 baud takes 0.7 ms, and
 // a USB adapter hands what it has over every 16 ms.
 constexpr int kStaleQuietMs = 20;

@@ -30,7 +30,8 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
 
 STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path)
 {
-    CSettings loaded = device;
+    // Only the settings block: the file is checked on a copy of it.
+    CSettings loaded = static_cast<const CSettings&>(device);
     std::string error;
     std::vector<std::string> warnings;
     if (!loadSettingsFile(path, loaded, &error, &warnings))

@@ -9,7 +9,7 @@
 CThreadManager::CThreadManager()
 {
     if (m_threads.empty())
-        addThread(new CRecycleThread);
+        addThread(std::make_unique<CRecycleThread>());
 }
 
 CThreadManager::~CThreadManager()
@@ -29,7 +29,7 @@ void CThreadManager::addThread(CSemThread* thread)
                                    [thread](const auto& t) { return t.get() == thread; });
     if (known) {
         // Already ours: deleting it here would free a running thread.
-        owned.release();
+        (void)owned.release();
         throwThreadError(CThreadError::errThreadLib, "CThreadManager::addThread()", 210,
                          kThreadLibFile);
     }

@@ -26,6 +26,7 @@ public:
     // own) and owns it from then on, also when this throws: CThreadError code 6
     // when it cannot start, code 5 once the manager is stopping.
     void addThread(CSemThread* thread);
+    void addThread(std::unique_ptr<CSemThread> thread) { addThread(thread.release()); }
 
     // Ends the manager once every worker has returned. A caller's lock is let
     // go meanwhile (workers may need it to finish) and taken again.

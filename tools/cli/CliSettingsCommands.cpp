@@ -171,7 +171,7 @@ int cmdSet(SCliContext& c)
         return CLI_FAILED;
 
     CGasDevice& d = c.device;
-    CSettings changed = d;
+    CSettings changed = static_cast<const CSettings&>(d);
     // The injector type brings its drive values; explicit ones given with it win.
     std::stable_partition(changes.begin(), changes.end(),
                           [](const auto& ch) { return ch.first->name == "m_injectorType"; });
@@ -192,7 +192,7 @@ int cmdSet(SCliContext& c)
     warn(c, warnings);
 
     const SSettingsPlan plan = planSettingsChange(d, changed);
-    const CSettings before = d;
+    const CSettings before = static_cast<const CSettings&>(d);
     static_cast<CSettings&>(d) = changed;
     if (const int rc = outcomeExit(c, applySettingsPlan(d, plan)); rc != CLI_OK)
         return rc;

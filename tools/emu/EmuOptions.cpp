@@ -66,7 +66,7 @@ const T* byName(std::span<const T> table, std::string_view name)
 
 std::string parseIgnore(const std::string& list, SEmuOptions& o)
 {
-    for (auto item : split(list, ',')) {
+    for (const auto& item : split(list, ',')) {
         std::string name = lower(item);
         std::replace(name.begin(), name.end(), '-', '_');
         unsigned long long v = 0;
