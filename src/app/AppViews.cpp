@@ -3,6 +3,7 @@
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
 #include "views/CDisplayView.h"
+#include "views/CSettingsView.h"
 
 void registerViews(CMainFrame& frame)
 {
@@ -10,6 +11,11 @@ void registerViews(CMainFrame& frame)
     frame.registerView(ID_VIEW_DISPLAY, [&frame](CAutrelDoc& doc, QWidget* parent) {
         auto* view = new CDisplayView(doc, parent);
         QObject::connect(view, &CDisplayView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
+        return view;
+    });
+    frame.registerView(ID_VIEW_SETTINGS, [&frame](CAutrelDoc& doc, QWidget* parent) {
+        auto* view = new CSettingsView(doc, parent);
+        QObject::connect(view, &CSettingsView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
         return view;
     });
 }
