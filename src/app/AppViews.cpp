@@ -3,19 +3,30 @@
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
 #include "views/CDisplayView.h"
+#include "views/CFuelSensorView.h"
+#include "views/CServiceToolsView.h"
 #include "views/CSettingsView.h"
+
+namespace {
+
+// Every view retitles the frame through its titleChanged signal.
+template <class TView>
+void addView(CMainFrame& frame, int command)
+{
+    frame.registerView(command, [&frame](CAutrelDoc& doc, QWidget* parent) {
+        auto* view = new TView(doc, parent);
+        QObject::connect(view, &TView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
+        return view;
+    });
+}
+
+} // namespace
 
 void registerViews(CMainFrame& frame)
 {
     // Commands without a view of their own show a placeholder with their title.
-    frame.registerView(ID_VIEW_DISPLAY, [&frame](CAutrelDoc& doc, QWidget* parent) {
-        auto* view = new CDisplayView(doc, parent);
-        QObject::connect(view, &CDisplayView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
-        return view;
-    });
-    frame.registerView(ID_VIEW_SETTINGS, [&frame](CAutrelDoc& doc, QWidget* parent) {
-        auto* view = new CSettingsView(doc, parent);
-        QObject::connect(view, &CSettingsView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
-        return view;
-    });
+    addView<CSettingsView>(frame, ID_VIEW_SETTINGS);
+    addView<CDisplayView>(frame, ID_VIEW_DISPLAY);
+    addView<CFuelSensorView>(frame, ID_VIEW_FUELSENSOR);
+    addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
 }

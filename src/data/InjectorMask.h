@@ -9,6 +9,9 @@
 int maskedInjectors(int injCount);
 // The bits of those injectors: 0x0F, 0x3F or 0xFF.
 std::uint8_t injectorMaskLimit(int injCount);
+// Injectors 1 to this many can be switched by hand: 4, 6 or 8. Above 4
+// injectors the next pair counts, above 6 all eight.
+int switchableInjectors(int injCount);
 // Only while the engine runs on LPG; on petrol a mask has no effect, so it
 // is not sent.
 bool injectorMaskAllowed(std::uint8_t fuelInUse);

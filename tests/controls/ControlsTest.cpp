@@ -1,8 +1,7 @@
 #include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QImage>
 #include <QLabel>
-#include <QScrollBar>
-#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -65,20 +64,38 @@ TEST(Controls, FieldPaintsItsColoursAndReadsWithItsLabel)
     EXPECT_EQ(bar.accessibleName(), "100 %");
 }
 
-TEST(Controls, ConsoleKeepsTheNewestLinesAndLetsTheReaderScrollBack)
+TEST(Controls, ConsoleLightsItsFourLampsTopToBottomAndRepaintsOnlyChanges)
 {
-    CConsole console;
-    console.resize(200, 100);
-    console.show();
-    for (int i = 0; i < CConsole::MAX_LINES + 5; ++i)
-        console.appendLine(QString("line %1").arg(i));
-    EXPECT_EQ(console.document()->blockCount(), CConsole::MAX_LINES);
-    EXPECT_EQ(console.document()->firstBlock().text(), "line 5");
-    QScrollBar* bar = console.verticalScrollBar();
-    EXPECT_EQ(bar->value(), bar->maximum()); // follows new lines
+    const QSize size(60, 240);
+    for (int i = 0; i < CConsole::LAMPS; ++i) {
+        const QRect r = consoleLampRect(size, i);
+        EXPECT_FALSE(r.isEmpty()) << i;
+        EXPECT_TRUE(consoleFaceRect(size).contains(r)) << i;
+        if (i > 0) {
+            EXPECT_LT(consoleLampRect(size, i - 1).bottom(), r.top()) << i;
+        }
+    }
+    EXPECT_TRUE(consoleLampRect({2, 2}, 0).isEmpty());
 
-    bar->setValue(10);
-    console.appendLine("newest");
-    EXPECT_EQ(bar->value(), 10); // the reader scrolled up: stay there
-    EXPECT_TRUE(console.isReadOnly());
+    CConsole console;
+    console.resize(size);
+    console.setLamps({false, false, true, true});
+    EXPECT_EQ(console.lastInvalidated().size(), 2u);
+    console.setLamps({false, false, true, true});
+    EXPECT_TRUE(console.lastInvalidated().empty());
+    console.setLamps({false, true, true, true});
+    ASSERT_EQ(console.lastInvalidated().size(), 1u);
+    EXPECT_TRUE(console.lastInvalidated()[0].contains(consoleLampRect(size, 1)));
+
+    const QImage shot = console.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(consoleLampRect(size, 1).center()), consoleLampColor());
+    EXPECT_NE(shot.pixelColor(consoleLampRect(size, 0).center()), consoleLampColor());
+
+    console.setText("Wskaźnik poziomu LPG");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&console);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), "Wskaźnik poziomu LPG");
+    ASSERT_NE(a->valueInterface(), nullptr);
+    EXPECT_EQ(a->valueInterface()->currentValue().toInt(), 3);
+    EXPECT_EQ(a->valueInterface()->maximumValue().toInt(), 4);
 }

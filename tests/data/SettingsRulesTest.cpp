@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,11 @@ TEST(InjectorMask, LimitsFollowTheInjectorCountAndMasksGoOnlyOnLpg)
     EXPECT_FALSE(injectorMaskAllowed(FUEL_PETROL));
     for (std::uint8_t lpg : {FUEL_LPG, FUEL_LPG_4, FUEL_LPG_5})
         EXPECT_TRUE(injectorMaskAllowed(lpg)) << int(lpg);
+    // The buttons go by pairs above four injectors, whatever the mask keeps:
+    // a 5-injector controller switches six, though its mask keeps all eight.
+    const std::pair<int, int> buttons[] = {{1, 4}, {4, 4}, {5, 6}, {6, 6}, {7, 8}, {8, 8}};
+    for (const auto& [count, switchable] : buttons)
+        EXPECT_EQ(switchableInjectors(count), switchable) << count;
 }
 
 TEST(DeviceInfoText, ReadsAsTheViewLaysItOut)
