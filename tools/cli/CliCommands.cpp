@@ -293,7 +293,7 @@ DESCRIPTION
             .check = checkAutocalibrate,
             .link = ECliLink::First,
             .run = cmdAutocalibrate,
-            .summary = "set the main correction and the pressure reference automatically",
+            .summary = "set the main correction and pressure reference",
             .page = R"(NAME
   nimo-cli autocalibrate - set the main correction and the pressure reference
 
