@@ -60,7 +60,9 @@ TEST_F(AutoSetupRules, FirstPassStoresTheGridValueAndWarnsOutsideTheAdvisedRange
 TEST_F(AutoSetupRules, NegativeFirstCorrectionIsAnErrorOfFiveLines)
 {
     // -0.01 is within half a tick of 0 and rounds there; -0.02 does not.
-    EXPECT_NE(firstPassCorrection(0.5, -0.51).box, EFirstPassBox::Error);
+    const SFirstPass zero = firstPassCorrection(0.5, -0.51);
+    EXPECT_EQ(zero.box, EFirstPassBox::Warning);
+    EXPECT_EQ(zero.text.rfind("Wyliczona poprawka: 0 ms ", 0), 0u) << zero.text; // never "-0"
     const SFirstPass p = firstPassCorrection(0.5, -0.52);
     EXPECT_EQ(p.box, EFirstPassBox::Error);
     EXPECT_EQ(p.text, "Wyliczono zbyt małą poprawkę.\n"
