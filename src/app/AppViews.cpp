@@ -2,6 +2,7 @@
 
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
+#include "views/CAutoSetupView.h"
 #include "views/CDisplayView.h"
 #include "views/CFuelSensorView.h"
 #include "views/CServiceToolsView.h"
@@ -27,6 +28,7 @@ void registerViews(CMainFrame& frame)
     // Commands without a view of their own show a placeholder with their title.
     addView<CSettingsView>(frame, ID_VIEW_SETTINGS);
     addView<CDisplayView>(frame, ID_VIEW_DISPLAY);
+    addView<CAutoSetupView>(frame, ID_VIEW_AUTOSETUP);
     addView<CFuelSensorView>(frame, ID_VIEW_FUELSENSOR);
     addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
 }

@@ -287,6 +287,62 @@ DESCRIPTION
 )",
         },
         {
+            .name = "autocalibrate",
+            .synopsis = "[--yes] [--mount-service TEXT --inj-size TEXT --engine TEXT]",
+            .options = {"--yes", "--mount-service", "--inj-size", "--engine"},
+            .check = checkAutocalibrate,
+            .link = ECliLink::First,
+            .run = cmdAutocalibrate,
+            .summary = "set the main correction and pressure reference",
+            .page = R"(NAME
+  nimo-cli autocalibrate - set the main correction and the pressure reference
+
+SYNOPSIS
+  nimo-cli [GLOBAL OPTIONS] autocalibrate [--yes]
+           [--mount-service TEXT --inj-size TEXT --engine TEXT]
+
+DESCRIPTION
+  The desktop application's autocalibration. With the engine held at steady
+  revolutions it sets the second correction equal to the first and puts every
+  cylinder on the first, runs the car on petrol and on LPG, takes the mean gas
+  pressure on LPG as m_pressureRef (and 0.6 of it as m_switchPressure), then
+  in three passes compares the petrol time the engine computer commands on
+  petrol and on LPG and corrects m_mainCorr by the difference. It ends in
+  automatic mode. It takes about a minute on a real line.
+
+  The message "Ustal stabilne obroty" (hold the engine speed steady) waits for
+  Enter; --yes confirms it at once. Warnings (a correction outside 0.5 to 3
+  ms, or limited to 6 ms) are printed and the procedure goes on; errors end
+  it. Progress goes to standard error.
+
+  A controller without installation data (no installation date) gets them
+  first, as the desktop application asks for them: --mount-service (the
+  workshop, at most 22 characters; the name remembered from an earlier run is
+  used when it is not given), --inj-size (LPG injector size, mm) and --engine
+  (capacity, cm3). Missing ones are named and nothing is done (exit 2). When
+  the controller has them, the options are ignored with a note.
+
+  SIGINT or SIGTERM stops it at its next wait. What was written on the way
+  stays written, and the car stays in the mode last set.
+
+OUTPUT
+  Text: "Autokalibracja zakończona" (or "przerwana") in the chosen language,
+  then "KEY TAB before -> after" for m_mainCorr, m_mainCorr2, m_mainCorr2Mask,
+  m_pressureRef, m_switchPressure and m_pressureGain (after: read back from
+  the controller), the measured gas pressure (kPa) and the three differences
+  (Tg - Tp, ms). JSON: {"result":"done"|"stopped"|"failed"|"not-confirmed"|
+  "link-lost", "before":{...}, "after":{...}, "gas_kpa":P, "differences":[...],
+  "messages":[...], "exit":N}, with "error" when it did not finish.
+
+EXIT STATUS
+  0  done
+  1  a command or a settings write failed, a correction came out below 0,
+     or it was stopped
+  2  usage error, installation data missing, or the message not confirmed
+  3  no controller found, or the link was lost on the way
+)",
+        },
+        {
             .name = "eeprom",
             .synopsis = "read ADDR COUNT",
             .minOperands = 3,

@@ -64,6 +64,7 @@ int cmdMonitor(SCliContext& c);
 int cmdReplay(SCliContext& c);
 int cmdTexts(SCliContext& c);
 int cmdHelp(SCliContext& c);
+int cmdAutocalibrate(SCliContext& c);
 
 // The form checks of the command table: a usage message, empty when well formed.
 std::string checkDefaults(const SCliOptions& opt);
@@ -71,3 +72,4 @@ std::string checkMode(const SCliOptions& opt);
 std::string checkFuelSensor(const SCliOptions& opt);
 std::string checkEeprom(const SCliOptions& opt);
 std::string checkHelp(const SCliOptions& opt);
+std::string checkAutocalibrate(const SCliOptions& opt);

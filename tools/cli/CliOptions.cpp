@@ -14,8 +14,9 @@ namespace {
 
 bool takesValue(const std::string& name)
 {
-    static const std::vector<std::string> withValue = {"--port",   "--lang", "--count", "--seconds",
-                                                       "--record", "--set",  "--mask"};
+    static const std::vector<std::string> withValue = {
+        "--port", "--lang", "--count",         "--seconds",  "--record",
+        "--set",  "--mask", "--mount-service", "--inj-size", "--engine"};
     return std::find(withValue.begin(), withValue.end(), name) != withValue.end();
 }
 
@@ -71,6 +72,12 @@ std::string apply(const std::string& name, const std::string& value, SCliOptions
             return translate("--mask przyjmuje liczbę od 0 do 255 (lub od 0x00 do 0xFF), a nie ") +
                    cliQuoted(value);
         opt.mask = static_cast<std::uint8_t>(m);
+    } else if (name == "--mount-service") {
+        opt.mountService = value;
+    } else if (name == "--inj-size") {
+        opt.injSize = value;
+    } else if (name == "--engine") {
+        opt.engine = value;
     } else if (name == "--demo") {
         opt.demo = true;
     } else if (name == "--json") {

@@ -37,6 +37,10 @@ struct SCliOptions {
     std::string set;
     std::optional<std::uint8_t> mask;
     bool yes = false;
+    // The installation data autocalibrate asks for.
+    std::string mountService;
+    std::string injSize;
+    std::string engine;
     std::vector<std::string> given;
 };
 

@@ -1,0 +1,10 @@
+// The autocalibration view's texts in the five languages, by control identifier.
+// Thread safety: the user-interface thread only.
+#pragma once
+
+#include "app/CMultiLangWnd.h"
+
+class CAutoSetupTexts : public CMultiLangWnd {
+public:
+    void init() override { addTable("CAutoSetupTexts"); }
+};
