@@ -10,10 +10,28 @@
 TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
 {
     SEmuOptions o;
-    ASSERT_EQ(emuParseOptions({"--serial", "ab123", "--injectors=6", "--flags1", "0x1F", "--errors",
-                               "00 00 01 80", "--faults", "drop=0.02,flip=0.5", "--ignore",
-                               "6,CMD_VERSION,type:table", "--gain", "2:0.9,12:1.1", "--scenario",
-                               "steady", "--trace", "--pace", "--seed", "9"},
+    ASSERT_EQ(emuParseOptions({"--serial",
+                               "ab123",
+                               "--injectors=6",
+                               "--flags1",
+                               "0x1F",
+                               "--errors",
+                               "00 00 01 80",
+                               "--faults",
+                               "drop=0.02,flip=0.5",
+                               "--ignore",
+                               "6,CMD_VERSION,type:table",
+                               "--gain",
+                               "2:0.9,12:1.1",
+                               "--scenario",
+                               "steady",
+                               "--trace",
+                               "--pace",
+                               "--seed",
+                               "9",
+                               "--time-scale",
+                               "10",
+                               "--fuel-switch=20"},
                               o),
               "");
     EXPECT_EQ(o.m_state.m_serial, "ab123");
@@ -27,6 +45,8 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
     EXPECT_EQ(o.m_ignoreTypes, (std::vector<std::uint8_t>{6}));
     ASSERT_EQ(o.m_state.m_car.m_gain.size(), 2u);
     EXPECT_DOUBLE_EQ(o.m_state.m_car.m_rpm, 2500);
+    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_timeScale, 10);
+    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_fuelSwitchSec, 20);
     EXPECT_EQ(o.m_server.m_tracePath, "-");
     EXPECT_TRUE(o.m_server.m_pace);
 
@@ -48,6 +68,8 @@ TEST(EmuOptions, BadValuesAreRefusedWithAReason)
                                                {"--serial", "12345678901234567"},
                                                {"--gain", "5:1,2:1"},
                                                {"--rpm"},
+                                               {"--time-scale", "0"},
+                                               {"--fuel-switch", "-20"},
                                                {"--bogus"}}) {
         SEmuOptions o;
         EXPECT_NE(emuParseOptions(bad, o), "") << bad[0];
