@@ -417,6 +417,26 @@ TEST(EmuEngine, AFasterClockDrivesTheSameCarInLessTime)
     EXPECT_NEAR(static_cast<double>(fast.state().m_gasHalfSeconds - gas0), 20, 1);
 }
 
+TEST(EmuEngine, ARequestClockIgnoresTheRealTime)
+{
+    CEmuController c;
+    c.state().m_car.m_scenario = EEmuScenario::Drive;
+    c.state().m_car.m_clockStepMs = 20;
+    CHost host(c);
+    // 500 requests in no real time at all are 10 s of driving: the top of the sweep.
+    for (int i = 0; i < 500; ++i)
+        exchange(c, commandFrame(6), 0);
+    const auto top = exchange(c, commandFrame(6), 0);
+    EXPECT_NEAR(CHost::kpa(top->m_payload[8]), 100, 1.5);
+    // An hour's wait is one step like any other.
+    const auto later = exchange(c, commandFrame(6), 3600000000LL);
+    EXPECT_NEAR(CHost::kpa(later->m_payload[8]), 100, 1.5);
+
+    // Without the extra vacuum sensor its byte reads 0, whatever the load.
+    c.state().m_car.m_vacuumSensor = false;
+    EXPECT_EQ(exchange(c, commandFrame(6), 0)->m_payload[8], 0);
+}
+
 TEST(EmuEngine, TheDriversSwitchAlternatesTheFuelOnTheCarsClock)
 {
     CEmuController c;

@@ -31,7 +31,10 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
                                "9",
                                "--time-scale",
                                "10",
-                               "--fuel-switch=20"},
+                               "--fuel-switch=20",
+                               "--clock-step",
+                               "40",
+                               "--no-vacuum-sensor"},
                               o),
               "");
     EXPECT_EQ(o.m_state.m_serial, "ab123");
@@ -47,6 +50,8 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
     EXPECT_DOUBLE_EQ(o.m_state.m_car.m_rpm, 2500);
     EXPECT_DOUBLE_EQ(o.m_state.m_car.m_timeScale, 10);
     EXPECT_DOUBLE_EQ(o.m_state.m_car.m_fuelSwitchSec, 20);
+    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_clockStepMs, 40);
+    EXPECT_FALSE(o.m_state.m_car.m_vacuumSensor);
     EXPECT_EQ(o.m_server.m_tracePath, "-");
     EXPECT_TRUE(o.m_server.m_pace);
 
@@ -70,6 +75,8 @@ TEST(EmuOptions, BadValuesAreRefusedWithAReason)
                                                {"--rpm"},
                                                {"--time-scale", "0"},
                                                {"--fuel-switch", "-20"},
+                                               {"--clock-step", "0"},
+                                               {"--no-vacuum-sensor=1"},
                                                {"--bogus"}}) {
         SEmuOptions o;
         EXPECT_NE(emuParseOptions(bad, o), "") << bad[0];

@@ -263,16 +263,16 @@ void CEmuEngine::advance(SEmuState& s, std::int64_t nowUs)
         modeLogic(s);
         return;
     }
-    if (nowUs <= m_nowUs) {
-        m_nowUs = nowUs;
-        return;
+    std::int64_t carUs = 0;
+    if (s.m_car.m_clockStepMs > 0) {
+        carUs = std::llround(s.m_car.m_clockStepMs * 1000);
+    } else if (nowUs > m_nowUs) {
+        carUs = std::llround((nowUs - m_nowUs) * std::max(0.0, s.m_car.m_timeScale));
     }
+    m_nowUs = nowUs;
     // Small steps of the car's clock keep the warm-up, the trim and the
     // switch delay honest however irregularly the host asks.
     constexpr std::int64_t kStepUs = 50000;
-    const double scale = std::max(0.0, s.m_car.m_timeScale);
-    auto carUs = static_cast<std::int64_t>(std::llround((nowUs - m_nowUs) * scale));
-    m_nowUs = nowUs;
     for (; carUs >= kStepUs; carUs -= kStepUs)
         step(s, kStepUs / 1e6);
     if (carUs > 0)
@@ -303,7 +303,7 @@ std::array<std::uint8_t, 76> CEmuEngine::diagRecord(const SEmuState& s)
 
     std::uniform_real_distribution<double> noise(-0.8, 0.8);
     r[7] = emuPressureCode(gasPressureKpa(s) + noise(m_rng));
-    r[8] = emuPressureCode(m_manifoldKpa);
+    r[8] = s.m_car.m_vacuumSensor ? emuPressureCode(m_manifoldKpa) : 0;
     r[9] = s.m_car.m_fuelLevelRaw;
     const long period = running ? std::lround(emu::RPM_FACTOR / m_rpm) : 65535;
     emu::putBe16(&r[10], static_cast<unsigned>(std::clamp(period, 1L, 65535L)));

@@ -378,6 +378,14 @@ const SOption kOptions[] = {
          return setReal(v, 0.01, 100, p.m_opt.m_state.m_car.m_timeScale,
                         "--time-scale: a factor from 0.01 to 100");
      }},
+    {"--clock-step", "MS", kCar,
+     "the car's clock moves MS ms per request answered\n"
+     "instead of with the real time (default: real time), so\n"
+     "that a drive looks the same however busy the host is",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0.01, 10000, p.m_opt.m_state.m_car.m_clockStepMs,
+                        "--clock-step: milliseconds from 0.01 to 10000");
+     }},
     {"--fuel-switch", "SEC", kCar,
      "the driver flips the dashboard switch between petrol\n"
      "and LPG every SEC seconds of the car's clock (default\n"
@@ -386,6 +394,13 @@ const SOption kOptions[] = {
      [](SParse& p, const std::string& v) {
          return setReal(v, 0.1, 86400, p.m_opt.m_state.m_car.m_fuelSwitchSec,
                         "--fuel-switch: seconds from 0.1 to 86400");
+     }},
+    {"--no-vacuum-sensor", "", kCar,
+     "the extra manifold-pressure sensor is not connected:\n"
+     "its byte of the live data reads 0",
+     [](SParse& p, const std::string&) {
+         p.m_opt.m_state.m_car.m_vacuumSensor = false;
+         return std::string();
      }},
     {"--fuel-level", "RAW", kCar, "raw fuel-level sensor value, 0 to 255 (default 135)",
      [](SParse& p, const std::string& v) {
