@@ -37,6 +37,7 @@ struct SCliOptions {
     std::string set;
     std::optional<std::uint8_t> mask;
     bool yes = false;
+    bool write = false;
     std::vector<std::string> given;
 };
 
