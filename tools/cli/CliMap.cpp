@@ -151,9 +151,6 @@ int CMapDrive::run()
     const bool stopped = stopLive(m_c.device, kStopLimitMs);
     drain();
     m_map.stop();
-    if (!stopped)
-        return cliFail(m_c, CLI_FAILED,
-                       translate("odczyt danych bieżących nie zatrzymał się na czas"));
 
     const SMapCorrection result = computeMapCorrection(m_map.bins(), m_c.device.m_setupTimes);
     if (!result.measuredAny())
@@ -162,7 +159,8 @@ int CMapDrive::run()
                              "tablica korekt pozostaje bez zmian")
                 << std::endl;
     STransferOutcome outcome;
-    const bool write = m_c.opt.write && linked;
+    // A reader that would not stop still holds the line: no write then.
+    const bool write = m_c.opt.write && linked && stopped;
     if (write)
         outcome = writeMapCorrection(m_c.device, result);
     const bool written = write && outcome.ok();
@@ -174,6 +172,9 @@ int CMapDrive::run()
     if (!linked) {
         rc = CLI_NO_DEVICE;
         failure = translate("do końca nie udało się odzyskać połączenia ze sterownikiem");
+    } else if (!stopped) {
+        rc = CLI_FAILED;
+        failure = translate("odczyt danych bieżących nie zatrzymał się na czas");
     } else if (write && !outcome.ok()) {
         rc = CLI_FAILED;
         failure = outcome.message;
