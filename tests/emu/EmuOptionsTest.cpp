@@ -10,31 +10,10 @@
 TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
 {
     SEmuOptions o;
-    ASSERT_EQ(emuParseOptions({"--serial",
-                               "ab123",
-                               "--injectors=6",
-                               "--flags1",
-                               "0x1F",
-                               "--errors",
-                               "00 00 01 80",
-                               "--faults",
-                               "drop=0.02,flip=0.5",
-                               "--ignore",
-                               "6,CMD_VERSION,type:table",
-                               "--gain",
-                               "2:0.9,12:1.1",
-                               "--scenario",
-                               "steady",
-                               "--trace",
-                               "--pace",
-                               "--seed",
-                               "9",
-                               "--time-scale",
-                               "10",
-                               "--fuel-switch=20",
-                               "--clock-step",
-                               "40",
-                               "--no-vacuum-sensor"},
+    ASSERT_EQ(emuParseOptions({"--serial", "ab123", "--injectors=6", "--flags1", "0x1F", "--errors",
+                               "00 00 01 80", "--faults", "drop=0.02,flip=0.5", "--ignore",
+                               "6,CMD_VERSION,type:table", "--gain", "2:0.9,12:1.1", "--scenario",
+                               "steady", "--trace", "--pace", "--seed", "9"},
                               o),
               "");
     EXPECT_EQ(o.m_state.m_serial, "ab123");
@@ -48,10 +27,6 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
     EXPECT_EQ(o.m_ignoreTypes, (std::vector<std::uint8_t>{6}));
     ASSERT_EQ(o.m_state.m_car.m_gain.size(), 2u);
     EXPECT_DOUBLE_EQ(o.m_state.m_car.m_rpm, 2500);
-    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_timeScale, 10);
-    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_fuelSwitchSec, 20);
-    EXPECT_DOUBLE_EQ(o.m_state.m_car.m_clockStepMs, 40);
-    EXPECT_FALSE(o.m_state.m_car.m_vacuumSensor);
     EXPECT_EQ(o.m_server.m_tracePath, "-");
     EXPECT_TRUE(o.m_server.m_pace);
 
@@ -59,6 +34,17 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
     emuApplyOptions(o, c);
     EXPECT_TRUE(c.ignoresCommand(6));
     EXPECT_FALSE(c.ignoresCommand(202));
+
+    SEmuOptions drive;
+    ASSERT_EQ(emuParseOptions({"--time-scale", "10", "--fuel-switch=20", "--clock-step", "40",
+                               "--no-vacuum-sensor"},
+                              drive),
+              "");
+    const SEmuCar& car = drive.m_state.m_car;
+    EXPECT_DOUBLE_EQ(car.m_timeScale, 10);
+    EXPECT_DOUBLE_EQ(car.m_fuelSwitchSec, 20);
+    EXPECT_DOUBLE_EQ(car.m_clockStepMs, 40);
+    EXPECT_FALSE(car.m_vacuumSensor);
 }
 
 TEST(EmuOptions, BadValuesAreRefusedWithAReason)
