@@ -388,3 +388,93 @@ TEST(EmuEngine, LiveDataFollowsTheCar)
     const unsigned word = neg.word(14);
     EXPECT_GT(word, 60000u);
 }
+
+TEST(EmuEngine, AFasterClockDrivesTheSameCarInLessTime)
+{
+    // The same seed, one car at 10 times the real pace: after 1 s of real
+    // time it is where the other is after 10 s, top of the sweep included.
+    CEmuController slow, fast;
+    for (CEmuController* c : {&slow, &fast}) {
+        c->state().m_car.m_scenario = EEmuScenario::Drive;
+        c->state().m_car.m_reducerStartC = 60;
+    }
+    fast.state().m_car.m_timeScale = 10;
+    CHost a(slow), b(fast);
+    auto at = [](CHost& host, double sec) {
+        host.m_now = static_cast<std::int64_t>(sec * 1e6) - 66000;
+        return host.diag();
+    };
+    at(a, 0);
+    at(b, 0);
+    const auto gas0 = fast.state().m_gasHalfSeconds;
+    for (double t : {0.3, 0.7, 1.0}) {
+        const auto ra = at(a, 10 * t);
+        const auto rb = at(b, t);
+        EXPECT_EQ(ra.m_payload[8], rb.m_payload[8]) << t; // manifold pressure
+        EXPECT_NEAR(ra.word(12), rb.word(12), 5) << t;    // petrol time, within the jitter
+    }
+    EXPECT_NEAR(CHost::kpa(at(b, 1.0).m_payload[8]), 100, 1.5);
+    EXPECT_NEAR(static_cast<double>(fast.state().m_gasHalfSeconds - gas0), 20, 1);
+}
+
+TEST(EmuEngine, ARequestClockIgnoresTheRealTime)
+{
+    CEmuController c;
+    c.state().m_car.m_scenario = EEmuScenario::Drive;
+    c.state().m_car.m_clockStepMs = 20;
+    CHost host(c);
+    // 500 requests in no real time at all are 10 s of driving: the top of the sweep.
+    for (int i = 0; i < 500; ++i)
+        exchange(c, commandFrame(6), 0);
+    const auto top = exchange(c, commandFrame(6), 0);
+    EXPECT_NEAR(CHost::kpa(top->m_payload[8]), 100, 1.5);
+    // An hour's wait is one step like any other.
+    const auto later = exchange(c, commandFrame(6), 3600000000LL);
+    EXPECT_NEAR(CHost::kpa(later->m_payload[8]), 100, 1.5);
+
+    // Without the extra vacuum sensor its byte reads 0, whatever the load.
+    c.state().m_car.m_vacuumSensor = false;
+    EXPECT_EQ(exchange(c, commandFrame(6), 0)->m_payload[8], 0);
+}
+
+TEST(EmuEngine, TheDriversSwitchAlternatesTheFuelOnTheCarsClock)
+{
+    CEmuController c;
+    auto& s = c.state();
+    s.m_car.m_scenario = EEmuScenario::Drive;
+    s.m_car.m_fuelSwitchSec = 20;
+    CHost host(c);
+    auto at = [&](double sec) {
+        host.m_now = static_cast<std::int64_t>(sec * 1e6) - 66000;
+        return host.diag();
+    };
+    // The car's clock starts at the first request. Petrol for a whole sweep,
+    // LPG for the next, petrol again; the work mode byte says what the
+    // switch selected.
+    at(0);
+    const std::pair<double, std::uint8_t> expected[] = {{1, 2},    {19.9, 2}, {20.1, 3},
+                                                        {39.9, 3}, {40.1, 2}, {60.1, 3}};
+    for (const auto& [sec, fuel] : expected) {
+        const auto r = at(sec);
+        EXPECT_EQ(r.m_payload[1], fuel) << sec;
+        EXPECT_EQ(r.m_payload[0], fuel) << sec;
+    }
+    // A host's mode command still wins until the next flip.
+    host.command(2);
+    EXPECT_EQ(host.diag().m_payload[1], 2);
+    EXPECT_EQ(at(80.1).m_payload[1], 3);
+
+    // Set on a running car, the switch waits for its next grid point
+    // instead of catching up on the flips it missed.
+    CEmuController late;
+    late.state().m_car.m_scenario = EEmuScenario::Drive;
+    CHost h2(late);
+    h2.diag();
+    h2.m_now = 75000000;
+    h2.diag();
+    late.state().m_car.m_fuelSwitchSec = 20;
+    h2.m_now = 79000000;
+    EXPECT_EQ(h2.diag().m_payload[1], 2);
+    h2.m_now = 80500000;
+    EXPECT_EQ(h2.diag().m_payload[1], 3);
+}

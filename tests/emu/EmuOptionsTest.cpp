@@ -34,6 +34,17 @@ TEST(EmuOptions, ValuesReachStateFaultsAndIgnores)
     emuApplyOptions(o, c);
     EXPECT_TRUE(c.ignoresCommand(6));
     EXPECT_FALSE(c.ignoresCommand(202));
+
+    SEmuOptions drive;
+    ASSERT_EQ(emuParseOptions({"--time-scale", "10", "--fuel-switch=20", "--clock-step", "40",
+                               "--no-vacuum-sensor"},
+                              drive),
+              "");
+    const SEmuCar& car = drive.m_state.m_car;
+    EXPECT_DOUBLE_EQ(car.m_timeScale, 10);
+    EXPECT_DOUBLE_EQ(car.m_fuelSwitchSec, 20);
+    EXPECT_DOUBLE_EQ(car.m_clockStepMs, 40);
+    EXPECT_FALSE(car.m_vacuumSensor);
 }
 
 TEST(EmuOptions, BadValuesAreRefusedWithAReason)
@@ -48,6 +59,10 @@ TEST(EmuOptions, BadValuesAreRefusedWithAReason)
                                                {"--serial", "12345678901234567"},
                                                {"--gain", "5:1,2:1"},
                                                {"--rpm"},
+                                               {"--time-scale", "0"},
+                                               {"--fuel-switch", "-20"},
+                                               {"--clock-step", "0"},
+                                               {"--no-vacuum-sensor=1"},
                                                {"--bogus"}}) {
         SEmuOptions o;
         EXPECT_NE(emuParseOptions(bad, o), "") << bad[0];

@@ -398,6 +398,67 @@ EXIT STATUS
 )",
         },
         {
+            .name = "map",
+            .synopsis = "--seconds S [--count N] [--write]",
+            .options = {"--seconds", "--count", "--write"},
+            .check = checkMap,
+            .link = ECliLink::First,
+            .run = cmdMap,
+            .summary = "record a drive, compute the correction table",
+            .page = R"(NAME
+  nimo-cli map - record a drive and compute the correction table from it
+
+SYNOPSIS
+  nimo-cli [GLOBAL OPTIONS] map --seconds S [--count N] [--write]
+
+DESCRIPTION
+  Records the drive for S seconds (or until N records, or SIGINT/SIGTERM,
+  whichever comes first) as the map view of the desktop application does,
+  from every record the live-data reader brings: channel 0's petrol
+  injection time (rounded to 0.1 ms; 1.0 ms and less is not recorded) in one
+  of 50 bins of 2 kPa of manifold vacuum (101 kPa less the manifold
+  pressure; 0 to 100 kPa), one set of bins for petrol and one for LPG, by
+  the fuel in use. Drive part of the time on petrol and part on LPG (with the
+  car's fuel switch), over the whole range of load. Recording starts only
+  when the extra vacuum sensor reads (manifold-pressure byte 5 or more).
+
+  Then the corrections: in each bin with more than 10 samples of both fuels,
+  the mean of the samples within 15 % of the bin's mean, and how much longer
+  the petrol time is on LPG than on petrol, in per cent; for each 1 ms slot
+  of petrol time (slot N: N to N+1 ms, m_setupTimes[N]) the mean of its
+  bins, limited to -25 to 25. Slots no bin measured take the nearest
+  measured slot above them, and below the first and above the last measured
+  slot that slot's value; each inner slot is then averaged with its two
+  neighbours. Each correction, rounded, is added to the table entry, limited
+  to -25 to 25. With no slot measured the table stays as it is.
+
+  --write sends the new table to the controller; without it nothing is
+  written. SIGINT/SIGTERM only ends the drive early: what was recorded is
+  computed, printed and, with --write, written. When the link is lost, map tries the ports again every second and
+  records on once the controller answers.
+
+OUTPUT
+  Text: "records N" and "samples M"; one line per bin holding samples: bin,
+  vacuum range (kPa), petrol count and mean (ms), LPG count and mean, the
+  bin's difference (per cent) and its slot ("-" when the bin does not
+  count); then one line per slot: slot, petrol time range (ms), bins that
+  measured it, their mean ("-" for none), the correction added, the table
+  entry before and after. After --write, a line saying the table was
+  written. JSON: one object with records, samples, bins (50 objects: bin,
+  vacuum_kpa, petrol and lpg each {count, mean_ms, used_ms}, diff_pct and
+  slot, null when the bin does not count), slot_bins, measured_pct (null
+  for a slot without data), corrections_pct, before and after (by
+  m_setupTimes[N] keys) and written; on a failure after the drive also
+  error and exit.
+
+EXIT STATUS
+  0 done; 1 the vacuum sensor does not read, no live data came, or the
+  table was not accepted (the drive is printed all the same); 2 usage
+  error; 3 no controller, or the link was still down at the end (nothing
+  written).
+)",
+        },
+        {
             .name = "replay",
             .synopsis = "FILE [--csv]",
             .options = {"--csv"},

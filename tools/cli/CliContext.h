@@ -4,6 +4,7 @@
 // Thread safety: one command at a time, on one thread.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -34,6 +35,10 @@ void cliDone(SCliContext& c, const std::string& json, const std::string& line);
 int cliConnect(SCliContext& c);
 // One quiet pass over the same ports, as the reconnection timer makes it.
 bool cliReconnect(SCliContext& c);
+// After the live-data reader lost the link: says so, then tries the ports
+// every second, as the reconnection timer does, until a reader runs again
+// (true) or `finished` says to give up (false).
+bool cliResumeLive(SCliContext& c, const std::function<bool()>& finished);
 // Whether the settings block was read whole when connecting; commands that
 // show or write it refuse to work on defaults standing in for failed reads.
 bool cliSettingsTrusted(SCliContext& c);
@@ -62,6 +67,7 @@ int cmdInjectors(SCliContext& c);
 int cmdEeprom(SCliContext& c);
 int cmdMonitor(SCliContext& c);
 int cmdReplay(SCliContext& c);
+int cmdMap(SCliContext& c);
 int cmdTexts(SCliContext& c);
 int cmdHelp(SCliContext& c);
 int cmdAutocalibrate(SCliContext& c);
@@ -73,3 +79,4 @@ std::string checkFuelSensor(const SCliOptions& opt);
 std::string checkEeprom(const SCliOptions& opt);
 std::string checkHelp(const SCliOptions& opt);
 std::string checkAutocalibrate(const SCliOptions& opt);
+std::string checkMap(const SCliOptions& opt);

@@ -92,19 +92,7 @@ bool CMonitor::drain()
 
 bool CMonitor::reconnect()
 {
-    m_c.err << "nimo-cli: " << translate("Błąd komunikacji")
-            << translate(" - utracono połączenie ze sterownikiem, ponowne łączenie...")
-            << std::endl;
-    while (!finished()) {
-        m_c.shell.clearLinkLost();
-        if (cliReconnect(m_c) && startLive(m_c.device)) {
-            m_c.err << "nimo-cli: " << translate("ponownie połączono przez ")
-                    << m_c.device.serialPort().path() << std::endl;
-            return true;
-        }
-        pause(kReconnectMs);
-    }
-    return false;
+    return cliResumeLive(m_c, [this] { return finished(); });
 }
 
 int CMonitor::run()
@@ -156,6 +144,24 @@ int CMonitor::run()
 }
 
 } // namespace
+
+bool cliResumeLive(SCliContext& c, const std::function<bool()>& finished)
+{
+    c.err << "nimo-cli: " << translate("Błąd komunikacji")
+          << translate(" - utracono połączenie ze sterownikiem, ponowne łączenie...") << std::endl;
+    while (!finished()) {
+        c.shell.clearLinkLost();
+        if (cliReconnect(c) && startLive(c.device)) {
+            c.err << "nimo-cli: " << translate("ponownie połączono przez ")
+                  << c.device.serialPort().path() << std::endl;
+            return true;
+        }
+        const auto until = Clock::now() + std::chrono::milliseconds(kReconnectMs);
+        while (!finished() && Clock::now() < until)
+            sleepMs(kPollMs);
+    }
+    return false;
+}
 
 int cmdMonitor(SCliContext& c)
 {

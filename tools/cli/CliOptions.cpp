@@ -90,6 +90,8 @@ std::string apply(const std::string& name, const std::string& value, SCliOptions
         opt.csv = true;
     } else if (name == "--yes") {
         opt.yes = true;
+    } else if (name == "--write") {
+        opt.write = true;
     } else {
         return translate("nieznana opcja ") + cliQuoted(name);
     }

@@ -41,6 +41,7 @@ struct SCliOptions {
     std::string mountService;
     std::string injSize;
     std::string engine;
+    bool write = false;
     std::vector<std::string> given;
 };
 

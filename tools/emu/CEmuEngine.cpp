@@ -195,6 +195,25 @@ void CEmuEngine::modeLogic(SEmuState& s)
     }
 }
 
+void CEmuEngine::driverSwitch(SEmuState& s)
+{
+    const double every = s.m_car.m_fuelSwitchSec;
+    if (every <= 0) {
+        m_switchEvery = 0;
+        return;
+    }
+    const auto due = static_cast<std::int64_t>(m_runSec / every);
+    if (every != m_switchEvery) {
+        // A switch set (or changed) on a running car counts from now on, on
+        // the same grid as the drive's sweep.
+        m_switchEvery = every;
+        m_switchesDone = due;
+        return;
+    }
+    for (; m_switchesDone < due; ++m_switchesDone)
+        setWorkMode(s, s.m_workMode == 3 ? 2 : 3);
+}
+
 void CEmuEngine::step(SEmuState& s, double dt)
 {
     m_runSec += dt;
@@ -208,6 +227,7 @@ void CEmuEngine::step(SEmuState& s, double dt)
     const double lpgTarget = car.m_ambientC + 0.4 * (m_reducerC - car.m_ambientC);
     m_lpgC = lpgTarget - (lpgTarget - m_lpgC) * std::exp(-dt / 60);
 
+    driverSwitch(s);
     modeLogic(s);
 
     const double target = targetTrim(s);
@@ -243,19 +263,20 @@ void CEmuEngine::advance(SEmuState& s, std::int64_t nowUs)
         modeLogic(s);
         return;
     }
-    // Small steps keep the warm-up, the trim and the switch delay honest
-    // however irregularly the host asks.
+    std::int64_t carUs = 0;
+    if (s.m_car.m_clockStepMs > 0) {
+        carUs = std::llround(s.m_car.m_clockStepMs * 1000);
+    } else if (nowUs > m_nowUs) {
+        carUs = std::llround((nowUs - m_nowUs) * std::max(0.0, s.m_car.m_timeScale));
+    }
+    m_nowUs = nowUs;
+    // Small steps of the car's clock keep the warm-up, the trim and the
+    // switch delay honest however irregularly the host asks.
     constexpr std::int64_t kStepUs = 50000;
-    while (nowUs - m_nowUs >= kStepUs) {
+    for (; carUs >= kStepUs; carUs -= kStepUs)
         step(s, kStepUs / 1e6);
-        m_nowUs += kStepUs;
-    }
-    if (nowUs > m_nowUs) {
-        step(s, (nowUs - m_nowUs) / 1e6);
-        m_nowUs = nowUs;
-    }
-    if (nowUs < m_nowUs)
-        m_nowUs = nowUs;
+    if (carUs > 0)
+        step(s, carUs / 1e6);
 }
 
 std::array<std::uint8_t, 76> CEmuEngine::diagRecord(const SEmuState& s)
@@ -282,7 +303,7 @@ std::array<std::uint8_t, 76> CEmuEngine::diagRecord(const SEmuState& s)
 
     std::uniform_real_distribution<double> noise(-0.8, 0.8);
     r[7] = emuPressureCode(gasPressureKpa(s) + noise(m_rng));
-    r[8] = emuPressureCode(m_manifoldKpa);
+    r[8] = s.m_car.m_vacuumSensor ? emuPressureCode(m_manifoldKpa) : 0;
     r[9] = s.m_car.m_fuelLevelRaw;
     const long period = running ? std::lround(emu::RPM_FACTOR / m_rpm) : 65535;
     emu::putBe16(&r[10], static_cast<unsigned>(std::clamp(period, 1L, 65535L)));

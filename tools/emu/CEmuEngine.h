@@ -48,9 +48,11 @@ private:
     double meanDelivered(const SEmuState& s, double petrolMs) const;
     double targetTrim(const SEmuState& s) const;
     void modeLogic(SEmuState& s);
+    void driverSwitch(SEmuState& s);
 
     std::mt19937 m_rng;
     bool m_started = false;
+    // Real time of the last advance; the car's own clock is m_runSec.
     std::int64_t m_nowUs = 0;
     double m_runSec = 0;
 
@@ -68,4 +70,6 @@ private:
     bool m_fellBack = false;
     std::int64_t m_gasUs = 0;
     std::int64_t m_lpgUs = 0;
+    double m_switchEvery = 0;
+    std::int64_t m_switchesDone = 0;
 };

@@ -370,6 +370,38 @@ const SOption kOptions[] = {
          return setReal(v, 0, 240, p.m_opt.m_state.m_car.m_gasPressureKpa,
                         "--gas-pressure: kPa from 0 to 240");
      }},
+    {"--time-scale", "X", kCar,
+     "the car's clock runs X times as fast as the real one\n"
+     "(0.01 to 100, default 1): at 10 the drive's 20 s sweep\n"
+     "passes in 2 s; the line keeps its real pace",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0.01, 100, p.m_opt.m_state.m_car.m_timeScale,
+                        "--time-scale: a factor from 0.01 to 100");
+     }},
+    {"--clock-step", "MS", kCar,
+     "the car's clock moves MS ms per request answered\n"
+     "instead of with the real time (default: real time), so\n"
+     "that a drive looks the same however busy the host is",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0.01, 10000, p.m_opt.m_state.m_car.m_clockStepMs,
+                        "--clock-step: milliseconds from 0.01 to 10000");
+     }},
+    {"--fuel-switch", "SEC", kCar,
+     "the driver flips the dashboard switch between petrol\n"
+     "and LPG every SEC seconds of the car's clock (default\n"
+     "never); with 20 in the drive scenario each fuel gets\n"
+     "whole sweeps",
+     [](SParse& p, const std::string& v) {
+         return setReal(v, 0.1, 86400, p.m_opt.m_state.m_car.m_fuelSwitchSec,
+                        "--fuel-switch: seconds from 0.1 to 86400");
+     }},
+    {"--no-vacuum-sensor", "", kCar,
+     "the extra manifold-pressure sensor is not connected:\n"
+     "its byte of the live data reads 0",
+     [](SParse& p, const std::string&) {
+         p.m_opt.m_state.m_car.m_vacuumSensor = false;
+         return std::string();
+     }},
     {"--fuel-level", "RAW", kCar, "raw fuel-level sensor value, 0 to 255 (default 135)",
      [](SParse& p, const std::string& v) {
          return setWhole(v, 0, 255, p.m_opt.m_state.m_car.m_fuelLevelRaw,

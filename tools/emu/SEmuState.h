@@ -33,6 +33,18 @@ struct SEmuCar {
     // reducer holds the pressure the settings ask for.
     double m_gasPressureKpa = -1;
     std::uint8_t m_fuelLevelRaw = 135;
+    // The extra manifold-pressure (vacuum) sensor; unplugged it reads 0.
+    bool m_vacuumSensor = true;
+    // The car's clock runs this many times as fast as the real one, so that
+    // minutes of driving pass in seconds of a test.
+    double m_timeScale = 1.0;
+    // When above 0, the car's clock moves this far (ms) per request instead
+    // of with the real time: a drive then looks the same however fast or
+    // however unevenly a busy host asks.
+    double m_clockStepMs = 0;
+    // The driver's dashboard switch: every this many seconds of the car's
+    // clock it flips between the petrol and the LPG work mode; 0 never.
+    double m_fuelSwitchSec = 0;
 };
 
 // The controller's stored records, byte for byte as they travel.
