@@ -77,7 +77,7 @@ CCompareDlg::CCompareDlg(CAutrelDoc& doc, CQtShell& shell, std::string nameA, co
     layout->addLayout(buttons);
 
     const int charWidth = fontMetrics().horizontalAdvance('n');
-    resize(charWidth * 100, fontMetrics().height() * 28);
+    resizeWithin(QSize(charWidth * 100, fontMetrics().height() * 28));
 
     init();
     retranslate();
@@ -145,7 +145,6 @@ void CCompareDlg::fill()
         m_table->setItem(row, 1, cell(withUnit(d.a, d.unit)));
         m_table->setItem(row, 2, cell(withUnit(d.b, d.unit)));
     }
-    m_table->resizeRowsToContents();
     const std::string sides = m_nameA + " / " + nameB;
     m_summary->setText(
         tr8((m_count == 0 ? translate("Ustawienia są takie same.")

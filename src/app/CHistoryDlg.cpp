@@ -95,11 +95,13 @@ CHistoryDlg::CHistoryDlg(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
     layout->addLayout(buttons);
 
     const int charWidth = fontMetrics().horizontalAdvance('n');
-    resize(charWidth * 110, fontMetrics().height() * 24);
+    resizeWithin(QSize(charWidth * 110, fontMetrics().height() * 24));
 
     init();
     apply(this);
     reload();
+    // The newest backup is the one most often wanted back.
+    select(m_entries.empty() ? -1 : 0);
 }
 
 void CHistoryDlg::reload()

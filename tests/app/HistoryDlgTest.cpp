@@ -117,7 +117,9 @@ TEST_F(HistoryDlgEmu, LoadLeavesABackupThatTheHistoryListsComparesAndRestores)
     auto* restore = dlg->findChild<QPushButton*>("1303");
     ASSERT_NE(restore, nullptr);
     EXPECT_EQ(restore->text(), "Przywróć");
-    EXPECT_FALSE(restore->isEnabled()); // nothing chosen yet
+    EXPECT_TRUE(restore->isEnabled()); // the newest is chosen to begin with
+    dlg->select(-1);
+    EXPECT_FALSE(restore->isEnabled());
     dlg->select(0);
     EXPECT_TRUE(restore->isEnabled());
 
