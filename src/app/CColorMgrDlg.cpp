@@ -21,6 +21,16 @@ void CColorMgrDlg::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
 }
 
+void CColorMgrDlg::resizeWithin(QSize wanted)
+{
+    QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (where != nullptr) {
+        const QSize room = where->availableGeometry().size() * 9 / 10;
+        wanted = wanted.boundedTo(room);
+    }
+    resize(wanted);
+}
+
 QLayout* CColorMgrDlg::okButtonRow()
 {
     auto* ok = new QPushButton("OK", this);

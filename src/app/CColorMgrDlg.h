@@ -19,6 +19,10 @@ protected:
     virtual void retranslate() {}
     void changeEvent(QEvent* event) override;
 
+    // The size asked for, but never beyond nine tenths of the screen's
+    // free area: the larger dialogs must still fit a small laptop screen.
+    void resizeWithin(QSize wanted);
+
     // A right-aligned row with the default button OK (identifier 1), which
     // calls accept(), so a dialog's own checks apply.
     QLayout* okButtonRow();

@@ -7,6 +7,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenuBar>
 #include <QSplitter>
@@ -15,6 +16,8 @@
 #include "app/AppCommands.h"
 #include "app/AppTexts.h"
 #include "app/CAboutDlg.h"
+#include "app/CCompareDlg.h"
+#include "app/CHistoryDlg.h"
 #include "app/CMultiLangMenu.h"
 #include "app/CMultiLangWnd.h"
 #include "app/COpenFile.h"
@@ -111,6 +114,12 @@ CMainFrame::~CMainFrame()
 void CMainFrame::buildMenu()
 {
     QMenu* file = menuBar()->addMenu(QString());
+    for (const int command : {ID_FILE_HISTORY, ID_FILE_COMPARE}) {
+        QAction* a = file->addAction(QString(), this, [this, command] { runCommand(command); });
+        CMultiLangMenu::setCommandId(a, command);
+        m_actions[command] = a;
+    }
+    file->addSeparator();
     QAction* exit = file->addAction(QString(), this, &QWidget::close);
     CMultiLangMenu::setCommandId(exit, ID_APP_EXIT);
     m_actions[ID_APP_EXIT] = exit;
@@ -237,6 +246,10 @@ void CMainFrame::runCommand(int command)
             loadSettings();
         else if (command == ID_FILE_SAVE)
             saveSettings();
+        else if (command == ID_FILE_HISTORY)
+            showHistory();
+        else if (command == ID_FILE_COMPARE)
+            compareSettings();
     } catch (IError* e) {
         std::unique_ptr<IError> owned(e);
         m_shell.errorBox(e->description());
@@ -369,6 +382,43 @@ void CMainFrame::saveSettings()
     const STransferOutcome r = saveSettingsToFile(m_doc, path.toStdString(), std::time(nullptr));
     if (!r.ok())
         m_shell.errorBox(r.message);
+}
+
+void CMainFrame::showHistory()
+{
+    delete m_dialog;
+    auto* dlg = new CHistoryDlg(m_doc, m_shell, this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->chooseFile = [this] { return chooseFile ? chooseFile(false) : QString(); };
+    dlg->onRestored = [this] { refreshUpperControls(); };
+    m_dialog = dlg;
+    dlg->open();
+}
+
+void CMainFrame::compareSettings()
+{
+    const QString path = chooseFile ? chooseFile(false) : QString();
+    if (path.isEmpty())
+        return;
+    CSettings a;
+    std::string error;
+    if (!loadSettingsFile(path.toStdString(), a, &error)) {
+        m_shell.errorBox(error);
+        return;
+    }
+    delete m_dialog;
+    auto* dlg = new CCompareDlg(m_doc, m_shell, QFileInfo(path).fileName().toStdString(), a, this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->chooseFile = [this] { return chooseFile ? chooseFile(false) : QString(); };
+    m_dialog = dlg;
+    // Without a controller the only other side is a second file.
+    if (m_doc.isConnected())
+        dlg->compareWithController();
+    else if (!dlg->compareWithFile()) {
+        delete dlg;
+        return;
+    }
+    dlg->open();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -9,7 +9,9 @@
 #include <map>
 #include <memory>
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include "app/CMultiLangMenu.h"
@@ -60,6 +62,9 @@ public:
     static QString settingsDirectory();
     // Chooses the file of a load or save; empty for none. Tests replace it.
     std::function<QString(bool save)> chooseFile;
+    // The settings history or comparison the menu opened last, while it is
+    // open; null otherwise.
+    QDialog* openDialog() const { return m_dialog; }
 
 public slots:
     void onDisplayTick();
@@ -78,6 +83,8 @@ private:
     void factorySettings();
     void loadSettings();
     void saveSettings();
+    void showHistory();
+    void compareSettings();
     void refreshUpperControls();
 
     CAutrelDoc& m_doc;
@@ -93,4 +100,5 @@ private:
     std::map<int, QAction*> m_actions;
     std::map<int, FViewFactory> m_views;
     QString m_docTitle;
+    QPointer<QDialog> m_dialog;
 };

@@ -122,15 +122,42 @@ std::string CUserConfig::defaultPath()
     return base.empty() ? std::string() : base + "/Nimo/nimo.conf";
 }
 
-std::string CUserConfig::settingsDirectory()
+std::string CUserConfig::dataDirectory()
 {
     const std::string base = xdgHome("XDG_DATA_HOME", "/.local/share");
+    return base.empty() ? std::string() : base + "/Nimo/nimo/";
+}
+
+std::string CUserConfig::settingsDirectory()
+{
+    const std::string base = dataDirectory();
     if (base.empty())
         return {};
-    std::string dir = base + "/Nimo/nimo/Settings/";
+    std::string dir = base + "Settings/";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir;
+}
+
+std::string CUserConfig::historyDirectory(const std::string& serial)
+{
+    const std::string base = dataDirectory();
+    return base.empty() ? std::string() : base + "History/" + historyFolderName(serial) + "/";
+}
+
+std::string CUserConfig::historyFolderName(const std::string& serial)
+{
+    std::string name;
+    for (const char c : serial) {
+        const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.';
+        name += kept ? c : '_';
+    }
+    // "." and ".." would name the folder above; a blank serial nothing at all.
+    if (name.find_first_not_of('.') == std::string::npos ||
+        name.find_first_not_of('_') == std::string::npos)
+        return "unknown";
+    return name;
 }
 
 int CUserConfig::lastPort() const

@@ -14,10 +14,20 @@ public:
     // $XDG_CONFIG_HOME/Nimo/nimo.conf, else ~/.config/Nimo/nimo.conf; empty
     // when neither variable is set.
     static std::string defaultPath();
-    // $XDG_DATA_HOME/Nimo/nimo/Settings/, else ~/.local/share/Nimo/nimo/Settings/,
-    // created when missing (failures ignored); ends in "/". Empty when
-    // neither variable is set.
+    // $XDG_DATA_HOME/Nimo/nimo/, else ~/.local/share/Nimo/nimo/, not created;
+    // ends in "/". Empty when neither variable is set.
+    static std::string dataDirectory();
+    // The data directory's Settings/, created when missing (failures
+    // ignored); ends in "/". Empty when neither variable is set.
     static std::string settingsDirectory();
+    // The data directory's History/<serial>/, where a controller's settings
+    // are kept before anything replaces them; not created, ends in "/".
+    // The serial is made fit for a file name first (historyFolderName).
+    // Empty when neither variable is set.
+    static std::string historyDirectory(const std::string& serial);
+    // The serial as one path component: letters, digits, '-', '_' and '.'
+    // kept, anything else '_'; "unknown" for a serial that names no folder.
+    static std::string historyFolderName(const std::string& serial);
 
     explicit CUserConfig(std::string path = defaultPath()) : m_path(std::move(path)) {}
 

@@ -1,6 +1,9 @@
 #include "link/SettingsTransfer.h"
 
+#include <ctime>
+
 #include "data/CSettings.h"
+#include "data/CUserConfig.h"
 #include "data/SettingsFileIO.h"
 #include "lang/Translation.h"
 #include "link/CGasDevice.h"
@@ -17,6 +20,14 @@ STransferOutcome notLinked()
     return failed(ETransferResult::NotLinked, "Nie można nawiązać komunikacji z urządzeniem LPG");
 }
 
+STransferOutcome backupFailed(const std::string& why)
+{
+    return {ETransferResult::BackupFailed,
+            translate("Nie można zapisać kopii ustawień sterownika; nic nie zostało zmienione") +
+                ": " + why,
+            {}};
+}
+
 } // namespace
 
 STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path, std::time_t now)
@@ -28,7 +39,8 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
     return {};
 }
 
-STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path)
+STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path,
+                                        EReplaceOperation op, std::string* backupPath)
 {
     // Only the settings block: the file is checked on a copy of it.
     CSettings loaded = static_cast<const CSettings&>(device);
@@ -39,28 +51,69 @@ STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& p
     // Checked only after the file: a bad file is the first thing to report.
     if (!device.isConnected())
         return notLinked();
-    copyWritableSettings(loaded, device);
-    STransferOutcome outcome = writeWholeBlock(device);
+    CSettings wanted = device;
+    copyWritableSettings(loaded, wanted);
+    STransferOutcome outcome = replaceSettings(device, wanted, wholeBlockPlan(), op, backupPath);
     outcome.warnings = std::move(warnings);
     return outcome;
 }
 
-STransferOutcome restoreFactorySettings(CGasDevice& device)
+STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath)
 {
     if (!device.isConnected())
         return notLinked();
     CSettings fresh;
     fresh.m_devInfo = device.m_devInfo;
-    static_cast<CSettings&>(device) = fresh;
-    return writeWholeBlock(device);
+    return replaceSettings(device, fresh, wholeBlockPlan(), EReplaceOperation::Defaults,
+                           backupPath);
 }
 
-STransferOutcome writeWholeBlock(CGasDevice& device)
+STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op, std::string* backupPath)
+{
+    if (device.isDemo())
+        return {};
+    // The serial names the folder, so the history is the controller's own
+    // whichever port or computer it was reached through.
+    const std::string directory = CUserConfig::historyDirectory(device.m_devInfo.m_serial);
+    if (directory.empty())
+        return backupFailed(translate("nie ustawiono katalogu domowego (HOME)"));
+    // What the controller holds now, not what this program last made of it:
+    // a write that failed earlier leaves its values in the block only.
+    const CSettings held = device;
+    const bool read = device.readSettings() && device.readSetupTable() && device.readMountData();
+    const CSettings current = device;
+    static_cast<CSettings&>(device) = held;
+    if (!read)
+        return backupFailed(translate("Nie powiodło się odczytanie ustawień urządzenia!"));
+    std::string path;
+    std::string error;
+    if (!writeBackup(directory, current, op, std::time(nullptr), path, error))
+        return backupFailed(error);
+    if (backupPath != nullptr)
+        *backupPath = path;
+    return {};
+}
+
+STransferOutcome replaceSettings(CGasDevice& device, const CSettings& wanted,
+                                 const SSettingsPlan& plan, EReplaceOperation op,
+                                 std::string* backupPath)
+{
+    if (plan.any()) {
+        if (!device.isConnected())
+            return notLinked();
+        if (STransferOutcome backup = backUpSettings(device, op, backupPath); !backup.ok())
+            return backup;
+    }
+    static_cast<CSettings&>(device) = wanted;
+    return applySettingsPlan(device, plan);
+}
+
+SSettingsPlan wholeBlockPlan()
 {
     SSettingsPlan all;
     all.settingsRecord = all.setupTable = all.mountData = true;
     all.reset = true;
-    return applySettingsPlan(device, all);
+    return all;
 }
 
 STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan)

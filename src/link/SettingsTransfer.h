@@ -1,6 +1,9 @@
 // The main menu's three whole-block commands without their windows: save the
 // controller's settings to a settings file, load a file into the controller,
 // restore the factory settings. Questions and file choice stay with the caller.
+// Whatever replaces the controller's settings goes through replaceSettings,
+// which first keeps what the controller held in its history: nothing is
+// replaced without its way back.
 // Thread safety: the thread that drives the controller object.
 #pragma once
 
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "data/SettingsChange.h"
+#include "data/SettingsHistory.h"
 
 class CGasDevice;
 
@@ -19,6 +23,7 @@ enum class ETransferResult {
     PetrolFailed, // the switch to petrol that must come first failed
     WriteFailed,  // a record was refused after its retries
     ResetFailed,  // everything written, but the reset failed
+    BackupFailed, // what the controller held could not be kept; nothing was written
 };
 
 struct STransferOutcome {
@@ -38,17 +43,38 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
 // Reads the file into a copy first, so a refused file changes nothing; then
 // takes its settings, table and installation data (the controller's own
 // identity, flags and counters stay), writes them and resets the controller.
-STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path);
+// A backup restored is loaded the same way, as EReplaceOperation::Restore.
+STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path,
+                                        EReplaceOperation op = EReplaceOperation::Load,
+                                        std::string* backupPath = nullptr);
 
 // A freshly built settings block with the controller's device information,
 // written and followed by the reset, as after a load.
-STransferOutcome restoreFactorySettings(CGasDevice& device);
+STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath = nullptr);
 
-// Settings record, setup table, installation data, then the reset that makes
-// the controller take them up. Stops at the first failure.
-STransferOutcome writeWholeBlock(CGasDevice& device);
+// Reads the settings, setup table and installation data the controller holds
+// now and keeps them as a backup in its history folder, before op replaces
+// them; the block the controller object holds stays as it was. Demonstration
+// mode keeps nothing. BackupFailed, with the reason, when the controller
+// cannot be read or the backup not written: the caller must then not write.
+// *backupPath gets the file written (left alone when none).
+STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op,
+                                std::string* backupPath = nullptr);
 
-// Carries out a plan for the block the controller object now holds: petrol
-// first, the records it names, the reset last. Stops at the first failure;
-// the block keeps the new values either way.
+// Every operation that replaces the controller's settings: the backup first,
+// then `wanted` taken into the block and written as the plan says (petrol
+// first, the records it names, the reset last). A plan that writes nothing
+// needs no backup. When the backup fails, block and controller stay as they were.
+STransferOutcome replaceSettings(CGasDevice& device, const CSettings& wanted,
+                                 const SSettingsPlan& plan, EReplaceOperation op,
+                                 std::string* backupPath = nullptr);
+
+// The plan that writes the whole block: settings record, setup table,
+// installation data and the reset that makes the controller take them up.
+SSettingsPlan wholeBlockPlan();
+
+// Carries out a plan for the block the controller object now holds, with no
+// backup: for the settings view's single edits, each of which the fitter
+// makes and sees. Stops at the first failure; the block keeps the new values
+// either way.
 STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan);

@@ -45,8 +45,8 @@ inline std::vector<std::string> splitLines(const std::string& text)
     return lines;
 }
 
-// A temporary folder, removed with the object; also the config home while
-// it lives.
+// A temporary folder, removed with the object; also the config home and,
+// through its data/ folder, the data home (where backups go) while it lives.
 class CCliTempDir {
 public:
     CCliTempDir()
@@ -58,6 +58,11 @@ public:
         if (m_hadOld)
             m_old = old;
         setenv("XDG_CONFIG_HOME", (m_path + "/config").c_str(), 1);
+        const char* oldData = std::getenv("XDG_DATA_HOME");
+        m_hadOldData = oldData != nullptr;
+        if (m_hadOldData)
+            m_oldData = oldData;
+        setenv("XDG_DATA_HOME", (m_path + "/data").c_str(), 1);
     }
     ~CCliTempDir()
     {
@@ -65,6 +70,10 @@ public:
             setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
+        if (m_hadOldData)
+            setenv("XDG_DATA_HOME", m_oldData.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
         std::error_code ec;
         std::filesystem::remove_all(m_path, ec);
     }
@@ -73,9 +82,13 @@ public:
 
     std::string file(const std::string& name) const { return m_path + "/" + name; }
     const std::string& path() const { return m_path; }
+    // Where every controller's settings history lives while the object does.
+    std::string historyRoot() const { return m_path + "/data/Nimo/nimo/History"; }
 
 private:
     std::string m_path;
     std::string m_old;
     bool m_hadOld = false;
+    std::string m_oldData;
+    bool m_hadOldData = false;
 };

@@ -22,6 +22,7 @@ const std::set<std::string, std::less<>> kSameInSeveralLanguages = {
     "Stop",    "Lambda",      "LPG",   "AUTO",     // status bar and calibration buttons
     "Plik",    "O programie", "Jazda",             // menu and map buttons
     " ms",                                         // a unit joined to a number
+    "s",       "ms",          "kPa",   "V",        // units
 };
 
 std::pair<std::size_t, std::size_t> blanksAround(std::string_view s)

@@ -103,12 +103,12 @@ TEST(WindowTexts, HoldEveryControlTextInFiveLanguages)
 
 TEST(WindowTexts, KnowsEveryTextClassAndNothingElse)
 {
-    EXPECT_EQ(
-        windowTextTables(),
-        (std::vector<std::string>{"CAutoSetupTexts", "CDevInfoTexts", "CErrCodesTexts",
-                                  "CFuelSensorTexts", "CLPGBarTexts", "CMainMenuTexts",
-                                  "CMapCreateTexts", "CMountDataDlgTexts", "CNoConnectionDlgTexts",
-                                  "CPasswdDlgTexts", "CServiceToolsTexts", "CSettingsTexts"}));
+    EXPECT_EQ(windowTextTables(),
+              (std::vector<std::string>{
+                  "CAutoSetupTexts", "CCompareDlgTexts", "CDevInfoTexts", "CErrCodesTexts",
+                  "CFuelSensorTexts", "CHistoryDlgTexts", "CLPGBarTexts", "CMainMenuTexts",
+                  "CMapCreateTexts", "CMountDataDlgTexts", "CNoConnectionDlgTexts",
+                  "CPasswdDlgTexts", "CServiceToolsTexts", "CSettingsTexts"}));
     EXPECT_TRUE(windowTexts("CNoSuchTexts").empty());
     EXPECT_TRUE(windowTexts("dict").empty());
 }

@@ -116,6 +116,10 @@ DESCRIPTION
   m_behaviorFlags) switches the car to petrol first and resets the
   controller afterwards. Identity, flags and counters cannot be set.
 
+  Before anything is written, the settings the controller holds are kept as
+  a backup (see "nimo-cli history"; its file is named on stderr); when the
+  backup cannot be written nothing is sent (exit 1).
+
 EXAMPLES
   nimo-cli set m_switchRPM=1500 m_switchTempr=40
   nimo-cli set "m_devInfo.m_mountService=Auto-Gaz" m_setupTimes[3]=110
@@ -162,6 +166,9 @@ DESCRIPTION
   settings record, the setup table and the installation data are written and
   the controller is reset (switched to petrol first). The controller keeps its
   own identity, flags and counters whatever the file says.
+  Before anything is written, the settings the controller holds are kept as
+  a backup (see "nimo-cli history"; its file is named on stderr); when the
+  backup cannot be written nothing is sent (exit 1).
 )",
         },
         {
@@ -183,6 +190,98 @@ DESCRIPTION
   keeps the device information, writes everything and resets the controller.
   Without --yes nothing is done (exit 2): this is the question the desktop
   application asks.
+  Before anything is written, the settings the controller holds are kept as
+  a backup (see "nimo-cli history"; its file is named on stderr); when the
+  backup cannot be written nothing is sent (exit 1).
+)",
+        },
+        {
+            .name = "history",
+            .link = ECliLink::First,
+            .run = cmdHistory,
+            .summary = "the controller's settings backups, newest first",
+            .page = R"(NAME
+  nimo-cli history - list the backups of the controller's settings
+
+SYNOPSIS
+  nimo-cli [GLOBAL OPTIONS] history
+
+DESCRIPTION
+  Before anything replaces a controller's settings (set, load, defaults,
+  restore, and the same commands of the desktop application), the settings
+  the controller holds are read and kept as a settings file in
+  $XDG_DATA_HOME/Nimo/nimo/History/SERIAL/ (~/.local/share/... without it),
+  named by local date and time and the operation, e.g.
+  2024-05-01_14-03-22_load.ssf. When the backup cannot be written the
+  operation stops and nothing is sent. Demonstration mode keeps none.
+
+  history lists the connected controller's backups, newest first, with the
+  keys in which each differs from the controller now.
+
+OUTPUT
+  Text: NUMBER, TIME, OPERATION, the differing keys ("no differences" when
+  none) and the file, TAB-separated; NUMBER is what "restore N" takes.
+  JSON: {"serial":...,"directory":...,"backups":[{"number","time",
+  "operation" (set, load, defaults, restore, autocalibrate, map),
+  "operation_text","file","readable","keys":[...],"differences":[...]}]},
+  each difference as "diff --json" gives it, a the backup, b the controller.
+)",
+        },
+        {
+            .name = "restore",
+            .synopsis = "FILE|N",
+            .minOperands = 1,
+            .maxOperands = 1,
+            .link = ECliLink::Own,
+            .run = cmdRestore,
+            .summary = "write a backup back into the controller",
+            .page = R"(NAME
+  nimo-cli restore - write a settings backup back into the controller
+
+SYNOPSIS
+  nimo-cli [GLOBAL OPTIONS] restore FILE|N
+
+DESCRIPTION
+  N is a backup's number in "nimo-cli history" (1 the newest); anything that
+  is not all digits is a file (a file named by digits alone is given as ./3).
+  The backup is written as "load" writes a file, and what the controller held
+  before is itself kept as a new backup first. A file from another
+  controller (its m_devInfo.m_serial differs) is restored with a warning.
+  A backup that cannot be read is refused (exit 4) before a controller is
+  sought.
+)",
+        },
+        {
+            .name = "diff",
+            .synopsis = "A.ssf [B.ssf]",
+            .minOperands = 1,
+            .maxOperands = 2,
+            .link = ECliLink::Own,
+            .run = cmdDiff,
+            .summary = "compare settings files, or a file with the controller",
+            .page = R"(NAME
+  nimo-cli diff - compare two settings files, or a file with the controller
+
+SYNOPSIS
+  nimo-cli [GLOBAL OPTIONS] diff A.ssf [B.ssf]
+
+DESCRIPTION
+  Compares what a controller takes: the settings, the correction table and
+  the installation data; identity, counters and time stamps are not
+  compared. Without B.ssf, A.ssf is compared with the connected controller.
+  The option bytes are compared bit by bit, as the settings view shows them.
+
+OUTPUT
+  Text: one line per difference, KEY, the settings view's LABEL, A's value
+  and B's value with their units, TAB-separated; nothing when equal.
+  JSON: {"equal":...,"a":A,"b":B or "controller","differences":[{"key",
+  "label","unit","a","b","a_value","b_value"}]}; a and b as shown, a_value
+  and b_value the key's values as the settings file holds them.
+
+EXIT STATUS
+  0  the settings are the same
+  1  they differ
+  2  trouble: a usage error, a file that cannot be read, no controller
 )",
         },
         {

@@ -7,11 +7,13 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "CConsoleShell.h"
 #include "CliOptions.h"
 #include "data/CSettings.h"
 #include "link/CGasDevice.h"
+#include "link/SettingsTransfer.h"
 
 struct SCliContext {
     const SCliOptions& opt;
@@ -43,6 +45,13 @@ bool cliResumeLive(SCliContext& c, const std::function<bool()>& finished);
 // show or write it refuse to work on defaults standing in for failed reads.
 bool cliSettingsTrusted(SCliContext& c);
 
+// The exit status of a whole-block operation, with its message on failure.
+int cliTransferExit(SCliContext& c, const STransferOutcome& r);
+// "nimo-cli: warning: ..." on err, one line each.
+void cliWarnings(SCliContext& c, const std::vector<std::string>& warnings);
+// Where the settings an operation replaced were kept, on err; nothing for none.
+void cliBackupNote(SCliContext& c, const std::string& backupPath);
+
 // "KEY TAB VALUE" lines, or one JSON object, in the settings file's order.
 void printSettingsBlock(SCliContext& c, const CSettings& s);
 // What a device path is called in messages: "/dev/ttyUSB0: Permission
@@ -59,6 +68,9 @@ int cmdSet(SCliContext& c);
 int cmdSave(SCliContext& c);
 int cmdLoad(SCliContext& c);
 int cmdDefaults(SCliContext& c);
+int cmdHistory(SCliContext& c);
+int cmdRestore(SCliContext& c);
+int cmdDiff(SCliContext& c);
 int cmdMode(SCliContext& c);
 int cmdErrors(SCliContext& c);
 int cmdClearErrors(SCliContext& c);

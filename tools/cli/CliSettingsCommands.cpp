@@ -27,35 +27,12 @@ std::string hex32(std::uint32_t v)
     return text;
 }
 
-int outcomeExit(SCliContext& c, const STransferOutcome& r)
-{
-    switch (r.result) {
-    case ETransferResult::Done:
-        return CLI_OK;
-    case ETransferResult::NotLinked:
-        return cliFail(c, CLI_NO_DEVICE, r.message);
-    case ETransferResult::FileRefused:
-        return cliFail(c, CLI_REFUSED, r.message);
-    case ETransferResult::PetrolFailed:
-    case ETransferResult::WriteFailed:
-    case ETransferResult::ResetFailed:
-        break;
-    }
-    return cliFail(c, CLI_FAILED, r.message);
-}
-
 // The counters change while the car runs; the block shows them as they are now.
 void refreshCounters(SCliContext& c)
 {
     if (!c.device.readStatistic())
         c.err << "nimo-cli: " << translate("Nie powiodło się odczytanie ustawień urządzenia!")
               << translate(" (czasy pracy)") << std::endl;
-}
-
-void warn(SCliContext& c, const std::vector<std::string>& warnings)
-{
-    for (const std::string& w : warnings)
-        c.err << "nimo-cli: " << translate("uwaga: ") << w << std::endl;
 }
 
 void printDone(SCliContext& c, const std::string& what, const std::string& file,
@@ -85,6 +62,37 @@ std::string writtenValues(const CSettings& before, const CSettings& after,
 }
 
 } // namespace
+
+int cliTransferExit(SCliContext& c, const STransferOutcome& r)
+{
+    switch (r.result) {
+    case ETransferResult::Done:
+        return CLI_OK;
+    case ETransferResult::NotLinked:
+        return cliFail(c, CLI_NO_DEVICE, r.message);
+    case ETransferResult::FileRefused:
+        return cliFail(c, CLI_REFUSED, r.message);
+    case ETransferResult::PetrolFailed:
+    case ETransferResult::WriteFailed:
+    case ETransferResult::ResetFailed:
+    case ETransferResult::BackupFailed:
+        break;
+    }
+    return cliFail(c, CLI_FAILED, r.message);
+}
+
+void cliWarnings(SCliContext& c, const std::vector<std::string>& warnings)
+{
+    for (const std::string& w : warnings)
+        c.err << "nimo-cli: " << translate("uwaga: ") << w << std::endl;
+}
+
+void cliBackupNote(SCliContext& c, const std::string& backupPath)
+{
+    if (!backupPath.empty())
+        c.err << "nimo-cli: " << translate("poprzednie ustawienia zapisano w ") << backupPath
+              << std::endl;
+}
 
 int cmdInfo(SCliContext& c)
 {
@@ -189,12 +197,15 @@ int cmdSet(SCliContext& c)
         if (std::string w = settingsListWarning(*change.first, changed); !w.empty())
             warnings.push_back(std::move(w));
     }
-    warn(c, warnings);
+    cliWarnings(c, warnings);
 
     const SSettingsPlan plan = planSettingsChange(d, changed);
     const CSettings before = static_cast<const CSettings&>(d);
-    static_cast<CSettings&>(d) = changed;
-    if (const int rc = outcomeExit(c, applySettingsPlan(d, plan)); rc != CLI_OK)
+    std::string backup;
+    const STransferOutcome outcome =
+        replaceSettings(d, changed, plan, EReplaceOperation::Set, &backup);
+    cliBackupNote(c, backup);
+    if (const int rc = cliTransferExit(c, outcome); rc != CLI_OK)
         return rc;
 
     // What the controller holds now, not what was sent.
@@ -215,7 +226,7 @@ int cmdSave(SCliContext& c)
         return CLI_FAILED;
     refreshCounters(c);
     const std::string& path = c.opt.operands.front();
-    const int rc = outcomeExit(c, saveSettingsToFile(c.device, path, std::time(nullptr)));
+    const int rc = cliTransferExit(c, saveSettingsToFile(c.device, path, std::time(nullptr)));
     if (rc == CLI_OK)
         printDone(c, "save", path, translate("zapisano ustawienia w pliku ") + path);
     return rc;
@@ -233,9 +244,12 @@ int cmdLoad(SCliContext& c)
         return CLI_NO_DEVICE;
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
-    const STransferOutcome outcome = loadSettingsIntoDevice(c.device, path);
-    warn(c, outcome.warnings);
-    const int rc = outcomeExit(c, outcome);
+    std::string backup;
+    const STransferOutcome outcome =
+        loadSettingsIntoDevice(c.device, path, EReplaceOperation::Load, &backup);
+    cliWarnings(c, outcome.warnings);
+    cliBackupNote(c, backup);
+    const int rc = cliTransferExit(c, outcome);
     if (rc == CLI_OK)
         printDone(c, "load", path,
                   translate("ustawienia z pliku ") + path + translate(" wpisano do sterownika") +
@@ -255,7 +269,10 @@ int cmdDefaults(SCliContext& c)
 {
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
-    const int rc = outcomeExit(c, restoreFactorySettings(c.device));
+    std::string backup;
+    const STransferOutcome outcome = restoreFactorySettings(c.device, &backup);
+    cliBackupNote(c, backup);
+    const int rc = cliTransferExit(c, outcome);
     if (rc == CLI_OK)
         printDone(c, "defaults", {},
                   translate("przywrócono ustawienia fabryczne") +
