@@ -21,6 +21,7 @@ const std::set<std::string, std::less<>> kSameInSeveralLanguages = {
     "AEB1050", "90 ohm",      "min",   "Normalna", // dictionary
     "Stop",    "Lambda",      "LPG",   "AUTO",     // status bar and calibration buttons
     "Plik",    "O programie", "Jazda",             // menu and map buttons
+    "[ms]",    "%1 ms: %2 %", "[%]",               // chart captions and values
 };
 
 std::pair<std::size_t, std::size_t> blanksAround(std::string_view s)
