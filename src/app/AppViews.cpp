@@ -2,6 +2,7 @@
 
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
+#include "views/CCorrView.h"
 #include "views/CDisplayView.h"
 
 void registerViews(CMainFrame& frame)
@@ -10,6 +11,11 @@ void registerViews(CMainFrame& frame)
     frame.registerView(ID_VIEW_DISPLAY, [&frame](CAutrelDoc& doc, QWidget* parent) {
         auto* view = new CDisplayView(doc, parent);
         QObject::connect(view, &CDisplayView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
+        return view;
+    });
+    frame.registerView(ID_VIEW_CORR, [&frame](CAutrelDoc& doc, QWidget* parent) {
+        auto* view = new CCorrView(doc, parent);
+        QObject::connect(view, &CCorrView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
         return view;
     });
 }
