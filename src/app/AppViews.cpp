@@ -3,6 +3,7 @@
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
 #include "views/CAutoSetupView.h"
+#include "views/CCorrView.h"
 #include "views/CDisplayView.h"
 #include "views/CFuelSensorView.h"
 #include "views/CServiceToolsView.h"
@@ -29,6 +30,7 @@ void registerViews(CMainFrame& frame)
     addView<CSettingsView>(frame, ID_VIEW_SETTINGS);
     addView<CDisplayView>(frame, ID_VIEW_DISPLAY);
     addView<CAutoSetupView>(frame, ID_VIEW_AUTOSETUP);
+    addView<CCorrView>(frame, ID_VIEW_CORR);
     addView<CFuelSensorView>(frame, ID_VIEW_FUELSENSOR);
     addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
 }

@@ -23,6 +23,7 @@ const std::set<std::string, std::less<>> kSameInSeveralLanguages = {
     "Plik",    "O programie", "Jazda",             // menu and map buttons
     " ms",                                         // a unit joined to a number
     "s",       "ms",          "kPa",   "V",        // units
+    "[ms]",    "%1 ms: %2 %", "[%]",               // chart captions and values
 };
 
 std::pair<std::size_t, std::size_t> blanksAround(std::string_view s)
