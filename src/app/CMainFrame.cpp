@@ -88,7 +88,8 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
         QString start = settingsDirectory();
         if (save)
             start += QString::fromStdString(settingsFileDate(std::time(nullptr))) + ".ssf";
-        return COpenFile(start, "*.ssf", "ssf", save).exec(this);
+        const QString filter = QString::fromStdString(translate("Pliki ustawień (*.ssf)"));
+        return COpenFile(start, filter, "ssf", save).exec(this);
     };
 
     setDocumentTitle(QString::fromStdString(translate("Menu główne")));
@@ -99,6 +100,11 @@ QString CMainFrame::settingsDirectory()
 {
     // Created when missing; a failure only means the dialog starts elsewhere.
     return QString::fromStdString(CUserConfig::settingsDirectory());
+}
+
+CUserConfig& CMainFrame::userConfig()
+{
+    return m_shell.config();
 }
 
 CMainFrame::~CMainFrame()

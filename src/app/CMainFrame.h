@@ -18,6 +18,7 @@ class CAutrelDoc;
 class CBottomView;
 class CMainMenuView;
 class CQtShell;
+class CUserConfig;
 class QAction;
 class QSplitter;
 
@@ -55,6 +56,9 @@ public:
     // A view command's view; the frame knows the views it has been given.
     using FViewFactory = std::function<CMainMenuView*(CAutrelDoc&, QWidget*)>;
     void registerView(int command, FViewFactory factory);
+
+    // The configuration file shared with nimo-cli (the workshop name).
+    CUserConfig& userConfig();
 
     // Where settings files are offered first, with a trailing "/".
     static QString settingsDirectory();
