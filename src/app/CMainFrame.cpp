@@ -230,6 +230,12 @@ void CMainFrame::showView(int command)
 
 void CMainFrame::runCommand(int command)
 {
+    // The retries of a controller command keep the window alive, toolbar
+    // included: a second command would run inside the first one's write
+    // sequence, and a view switch would delete the view it refreshes.
+    if (m_commandRunning)
+        return;
+    m_commandRunning = true;
     try {
         if (isViewCommand(command))
             showView(command);
@@ -245,6 +251,7 @@ void CMainFrame::runCommand(int command)
     } catch (...) {
         m_shell.errorBox(translate("Błąd krytyczny."));
     }
+    m_commandRunning = false;
 }
 
 void CMainFrame::setLanguage(int language)

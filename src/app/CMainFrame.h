@@ -94,6 +94,7 @@ private:
     QTimer m_display;
     QTimer m_reconnect;
     int m_errorTicks = ERROR_READ_TICKS;
+    bool m_commandRunning = false;
     std::map<int, QAction*> m_actions;
     std::map<int, FViewFactory> m_views;
     QString m_docTitle;

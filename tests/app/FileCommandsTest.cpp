@@ -213,6 +213,20 @@ TEST_F(FileCommandsEmu, ARefusedFileWritesNothingAndSaysWhichValueAndWhy)
     rig.frame.runCommand(ID_FILE_SAVE);
     EXPECT_EQ(rig.errors.size(), 2u);
     EXPECT_EQ(writes(), 0u);
+
+    // A command started while another one runs (a click while the window
+    // is kept alive) is not carried out inside it.
+    const QString nested = dir.filePath("nested.ssf");
+    rig.frame.chooseFile = [&](bool save) {
+        if (save)
+            return nested;
+        rig.frame.runCommand(ID_FILE_SAVE);
+        return QString();
+    };
+    rig.frame.runCommand(ID_FILE_LOAD);
+    EXPECT_FALSE(QFile::exists(nested));
+    rig.frame.runCommand(ID_FILE_SAVE);
+    EXPECT_TRUE(QFile::exists(nested));
     rig.frame.close();
 }
 
