@@ -4,7 +4,9 @@
 #include "app/CMainFrame.h"
 #include "views/CAutoSetupView.h"
 #include "views/CCorrView.h"
+#include "views/CDevInfoView.h"
 #include "views/CDisplayView.h"
+#include "views/CErrCodesView.h"
 #include "views/CFuelSensorView.h"
 #include "views/CServiceToolsView.h"
 #include "views/CSettingsView.h"
@@ -32,5 +34,7 @@ void registerViews(CMainFrame& frame)
     addView<CAutoSetupView>(frame, ID_VIEW_AUTOSETUP);
     addView<CCorrView>(frame, ID_VIEW_CORR);
     addView<CFuelSensorView>(frame, ID_VIEW_FUELSENSOR);
+    addView<CErrCodesView>(frame, ID_VIEW_ERRCODES);
     addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
+    addView<CDevInfoView>(frame, ID_VIEW_DEVINFO);
 }

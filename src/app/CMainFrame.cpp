@@ -91,7 +91,8 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
         QString start = settingsDirectory();
         if (save)
             start += QString::fromStdString(settingsFileDate(std::time(nullptr))) + ".ssf";
-        return COpenFile(start, "*.ssf", "ssf", save).exec(this);
+        const QString filter = QString::fromStdString(translate("Pliki ustawień (*.ssf)"));
+        return COpenFile(start, filter, "ssf", save).exec(this);
     };
 
     setDocumentTitle(QString::fromStdString(translate("Menu główne")));
@@ -102,6 +103,11 @@ QString CMainFrame::settingsDirectory()
 {
     // Created when missing; a failure only means the dialog starts elsewhere.
     return QString::fromStdString(CUserConfig::settingsDirectory());
+}
+
+CUserConfig& CMainFrame::userConfig()
+{
+    return m_shell.config();
 }
 
 CMainFrame::~CMainFrame()
@@ -237,6 +243,12 @@ void CMainFrame::showView(int command)
 
 void CMainFrame::runCommand(int command)
 {
+    // The retries of a controller command keep the window alive, toolbar
+    // included: a second command would run inside the first one's write
+    // sequence, and a view switch would delete the view it refreshes.
+    if (m_commandRunning)
+        return;
+    m_commandRunning = true;
     try {
         if (isViewCommand(command))
             showView(command);
@@ -256,6 +268,7 @@ void CMainFrame::runCommand(int command)
     } catch (...) {
         m_shell.errorBox(translate("Błąd krytyczny."));
     }
+    m_commandRunning = false;
 }
 
 void CMainFrame::setLanguage(int language)

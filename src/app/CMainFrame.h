@@ -20,6 +20,7 @@ class CAutrelDoc;
 class CBottomView;
 class CMainMenuView;
 class CQtShell;
+class CUserConfig;
 class QAction;
 class QSplitter;
 
@@ -57,6 +58,9 @@ public:
     // A view command's view; the frame knows the views it has been given.
     using FViewFactory = std::function<CMainMenuView*(CAutrelDoc&, QWidget*)>;
     void registerView(int command, FViewFactory factory);
+
+    // The configuration file shared with nimo-cli (the workshop name).
+    CUserConfig& userConfig();
 
     // Where settings files are offered first, with a trailing "/".
     static QString settingsDirectory();
@@ -97,6 +101,7 @@ private:
     QTimer m_display;
     QTimer m_reconnect;
     int m_errorTicks = ERROR_READ_TICKS;
+    bool m_commandRunning = false;
     std::map<int, QAction*> m_actions;
     std::map<int, FViewFactory> m_views;
     QString m_docTitle;

@@ -27,6 +27,20 @@ STransferOutcome backupFailed(const std::string& why)
                 ": " + why,
             {}};
 }
+// The waiting window for as long as it lives, closed on every way out.
+class CWaitingScope {
+public:
+    CWaitingScope(IGasShell& shell, const char* polish) : m_shell(shell)
+    {
+        m_shell.showWaiting(translate(polish));
+    }
+    ~CWaitingScope() { m_shell.closeWaiting(); }
+    CWaitingScope(const CWaitingScope&) = delete;
+    CWaitingScope& operator=(const CWaitingScope&) = delete;
+
+private:
+    IGasShell& m_shell;
+};
 
 } // namespace
 
@@ -46,8 +60,12 @@ STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& p
     CSettings loaded = static_cast<const CSettings&>(device);
     std::string error;
     std::vector<std::string> warnings;
-    if (!loadSettingsFile(path, loaded, &error, &warnings))
-        return {ETransferResult::FileRefused, error, {}};
+    {
+        // Closed before the writes, which show windows of their own.
+        CWaitingScope waiting(device.shell(), "Wczytywanie ustawień z pliku");
+        if (!loadSettingsFile(path, loaded, &error, &warnings))
+            return {ETransferResult::FileRefused, error, {}};
+    }
     // Checked only after the file: a bad file is the first thing to report.
     if (!device.isConnected())
         return notLinked();

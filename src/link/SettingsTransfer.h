@@ -40,7 +40,8 @@ struct STransferOutcome {
 // asked; the block is what was last read from it.
 STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path, std::time_t now);
 
-// Reads the file into a copy first, so a refused file changes nothing; then
+// Reads the file into a copy first, under the waiting window "Wczytywanie
+// ustawień z pliku", so a refused file changes nothing; then
 // takes its settings, table and installation data (the controller's own
 // identity, flags and counters stay), writes them and resets the controller.
 // A backup restored is loaded the same way, as EReplaceOperation::Restore.
