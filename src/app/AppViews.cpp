@@ -1,7 +1,10 @@
 #include "app/AppViews.h"
 
+#include <type_traits>
+
 #include "app/AppCommands.h"
 #include "app/CMainFrame.h"
+#include "data/CUserConfig.h"
 #include "views/CAutoSetupView.h"
 #include "views/CCorrView.h"
 #include "views/CDevInfoView.h"
@@ -18,7 +21,13 @@ template <class TView>
 void addView(CMainFrame& frame, int command)
 {
     frame.registerView(command, [&frame](CAutrelDoc& doc, QWidget* parent) {
-        auto* view = new TView(doc, parent);
+        TView* view = nullptr;
+        // The device information view keeps the workshop's name in the
+        // shared configuration.
+        if constexpr (std::is_constructible_v<TView, CAutrelDoc&, CUserConfig&, QWidget*>)
+            view = new TView(doc, frame.userConfig(), parent);
+        else
+            view = new TView(doc, parent);
         QObject::connect(view, &TView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
         return view;
     });

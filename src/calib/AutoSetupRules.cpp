@@ -154,12 +154,3 @@ SSampleMeans sampleMeans(const std::vector<diag_t>& records, int channels)
     m.supplyV = voltsSum / n;
     return m;
 }
-
-std::string mountDateText(std::time_t when)
-{
-    std::tm local{};
-    localtime_r(&when, &local);
-    char text[16];
-    const std::size_t n = std::strftime(text, sizeof text, "%d/%m/%Y", &local);
-    return std::string(text, n);
-}

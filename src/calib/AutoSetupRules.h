@@ -5,6 +5,8 @@
 // Thread safety: pure functions; callable from any thread.
 #pragma once
 
+#include "data/MountDataEdit.h" // mountDateText, shared with the device information view
+
 #include <array>
 #include <cstddef>
 #include <ctime>
@@ -78,4 +80,3 @@ struct SSampleMeans {
 SSampleMeans sampleMeans(const std::vector<diag_t>& records, int channels);
 
 // "dd/mm/yyyy" of a local day, as the installation date is kept.
-std::string mountDateText(std::time_t when);
