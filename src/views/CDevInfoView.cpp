@@ -18,7 +18,7 @@
 #include "data/MountDataEdit.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
-#include "views/GuardedCommand.h"
+#include "views/ViewCommand.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "app/CWaitCursor.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
-#include "views/GuardedCommand.h"
+#include "views/ViewCommand.h"
 
 namespace {
 

@@ -140,10 +140,10 @@ CSettingsView::CSettingsView(CAutrelDoc& doc, QWidget* parent) : CMainMenuView(d
 void CSettingsView::buildControls()
 {
     for (const SListPlace& at : kListPlaces) {
-        const SSettingsList* spec = settingsListByControl(at.list);
-        if (spec == nullptr)
+        const SSettingsList* entries = settingsListByControl(at.list);
+        if (entries == nullptr)
             continue;
-        const bool numbers = spec->precision >= 0;
+        const bool numbers = entries->precision >= 0;
         auto* label = new QLabel(this);
         label->setObjectName(QString::number(at.label));
         label->setWordWrap(true);
@@ -164,7 +164,7 @@ void CSettingsView::buildControls()
         label->setBuddy(box);
         m_labels[at.list] = label;
         const int control = at.list;
-        if (spec->bits != 0)
+        if (entries->bits != 0)
             connect(box, &QComboBox::activated, this,
                     [this, control] { onBitListChosen(control); });
         else
@@ -238,16 +238,16 @@ void CSettingsView::applyTexts()
 
 void CSettingsView::refillLists()
 {
-    for (const SSettingsList& spec : settingsLists()) {
-        if (QComboBox* box = list(spec.control); box != nullptr) {
+    for (const SSettingsList& entries : settingsLists()) {
+        if (QComboBox* box = list(entries.control); box != nullptr) {
             const int selected = box->currentIndex();
             if (auto* values = qobject_cast<CValueCmbBox*>(box)) {
                 values->clear();
-                for (const SSettingsChoice& c : spec.choices)
-                    values->addValue({c.value, spec.precision});
+                for (const SSettingsChoice& c : entries.choices)
+                    values->addValue({c.value, entries.precision});
             } else if (auto* texts = qobject_cast<CStrValueCmbBox*>(box)) {
                 texts->clear();
-                for (const SSettingsChoice& c : spec.choices)
+                for (const SSettingsChoice& c : entries.choices)
                     texts->addValue({QString::fromStdString(translate(c.text)), c.value, 0});
             }
             box->setCurrentIndex(selected >= 0 && selected < box->count() ? selected : 0);
@@ -257,16 +257,16 @@ void CSettingsView::refillLists()
 
 void CSettingsView::loadSettings()
 {
-    for (const SSettingsList& spec : settingsLists()) {
-        if (spec.bits != 0)
+    for (const SSettingsList& entries : settingsLists()) {
+        if (entries.bits != 0)
             continue;
-        const SSettingsKey* key = findSettingsKey(spec.key);
+        const SSettingsKey* key = findSettingsKey(entries.key);
         if (key == nullptr)
             continue;
         const double value = key->getNumber(m_doc);
-        if (const auto it = m_numLists.find(spec.control); it != m_numLists.end())
+        if (const auto it = m_numLists.find(entries.control); it != m_numLists.end())
             it->second->selectValue(value);
-        else if (const auto at = m_strLists.find(spec.control); at != m_strLists.end())
+        else if (const auto at = m_strLists.find(entries.control); at != m_strLists.end())
             at->second->selectValue(value);
     }
     list(ID_PETROL_INJECTION)->setCurrentIndex(petrolInjectionCode(m_doc.m_engineSignalBehavior));

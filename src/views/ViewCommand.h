@@ -11,6 +11,7 @@
 #include "app/CWaitCursor.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
+#include "link/IGasShell.h"
 
 // `operation` returns the message of a failure it reports by result, empty
 // on success. An error object yields its description, anything else
@@ -30,4 +31,22 @@ std::string runViewCommand(F&& operation, bool waitCursor = true)
     } catch (...) {
         return translate("Błąd krytyczny.");
     }
+}
+
+// The same for a command that reports only by throwing: the failure is shown
+// in an error box at once. True when the command ran to its end.
+template <class F>
+bool runGuarded(IGasShell& shell, F&& command)
+{
+    bool ran = false;
+    const std::string failure = runViewCommand(
+        [&] {
+            command();
+            ran = true;
+            return std::string();
+        },
+        false);
+    if (!ran)
+        shell.errorBox(failure);
+    return ran;
 }
