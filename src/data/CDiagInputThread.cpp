@@ -97,6 +97,7 @@ void CDiagRSThread::processRecord(const diag_t& rec)
     if (m_file.isOpen())
         m_file.write(kept);
     m_data.add(kept);
+    m_source.m_history.add(liveHistorySeconds(), kept);
 }
 
 void CDiagRSThread::lostLink()

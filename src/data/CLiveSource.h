@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "data/CDiagData.h"
+#include "data/CLiveHistory.h"
 #include "data/DiagRecord.h"
 
 // Readers whose objects still exist; one waits for none to be left without
@@ -46,6 +47,8 @@ public:
     virtual void liveLost() = 0;
 
     CDiagData m_diagData;
+    // Every record of the last minutes, for the plot; the reader fills both.
+    CLiveHistory m_history;
     // Cleared to ask the reader to end after its current exchange.
     std::atomic<std::uint8_t> m_runFlag{0};
     CReaderCount m_liveReaders;

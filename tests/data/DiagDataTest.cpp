@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "data/CDiagData.h"
+#include "data/CLiveHistory.h"
 #include "data/Conversions.h"
 #include "data/DiagRecord.h"
 #include "data/DiagSimulation.h"
@@ -126,6 +127,42 @@ TEST(DiagData, DropsTheOldestHalfWhenFull)
     data.copyRange(out, 0, 1);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].enginePeriod, 250);
+}
+
+TEST(LiveHistory, KeepsFiveMinutesByAgeAndByCountAndRestartsOnANewClock)
+{
+    CLiveHistory history;
+    // Ten minutes at 15 records a second: only the last five stay.
+    for (int i = 0; i < 9000; ++i)
+        history.add(i / 15.0, recordWithPeriod(static_cast<std::uint16_t>(i)));
+    EXPECT_EQ(history.added(), 9000u);
+    std::vector<STimedRecord> all;
+    history.copySince(-1, all);
+    ASSERT_EQ(all.size(), 4501u); // 300 s back from the newest, both ends held
+    EXPECT_EQ(all.front().m_rec.enginePeriod, 4499);
+    EXPECT_EQ(all.back().m_rec.enginePeriod, 8999);
+
+    std::vector<STimedRecord> fresh;
+    history.copySince(all[all.size() - 3].m_seconds, fresh);
+    ASSERT_EQ(fresh.size(), 2u);
+    EXPECT_EQ(fresh[0].m_rec.enginePeriod, 8998);
+
+    // An unpaced source: the ring wraps by count and keeps the newest, in order.
+    for (int i = 0; i < 20000; ++i)
+        history.add(1000 + i / 1000.0, recordWithPeriod(static_cast<std::uint16_t>(i)));
+    all.clear();
+    history.copySince(-1, all);
+    ASSERT_EQ(all.size(), CLiveHistory::LIVE_HISTORY_CAPACITY);
+    EXPECT_EQ(all.back().m_rec.enginePeriod, 19999);
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](const auto& a, const auto& b) {
+        return a.m_seconds < b.m_seconds;
+    }));
+
+    // A playback after live data counts from 0 again: the old clock goes.
+    history.add(0.5, recordWithPeriod(7));
+    EXPECT_EQ(history.count(), 1u);
+    history.clear();
+    EXPECT_EQ(history.count(), 0u);
 }
 
 TEST(DiagData, CopyRangeAndTakeAll)
