@@ -11,6 +11,7 @@
 #include "views/CDisplayView.h"
 #include "views/CErrCodesView.h"
 #include "views/CFuelSensorView.h"
+#include "views/CMapCreateView.h"
 #include "views/CServiceToolsView.h"
 #include "views/CSettingsView.h"
 
@@ -29,6 +30,12 @@ void addView(CMainFrame& frame, int command)
         else
             view = new TView(doc, parent);
         QObject::connect(view, &TView::titleChanged, &frame, &CMainFrame::setDocumentTitle);
+        // A view that asks for another one is deleted by the switch: the
+        // request waits until its own handler has returned.
+        if constexpr (requires { &TView::commandRequested; })
+            QObject::connect(
+                view, &TView::commandRequested, &frame,
+                [&frame](int command) { frame.runCommand(command); }, Qt::QueuedConnection);
         return view;
     });
 }
@@ -41,6 +48,7 @@ void registerViews(CMainFrame& frame)
     addView<CSettingsView>(frame, ID_VIEW_SETTINGS);
     addView<CDisplayView>(frame, ID_VIEW_DISPLAY);
     addView<CAutoSetupView>(frame, ID_VIEW_AUTOSETUP);
+    addView<CMapCreateView>(frame, ID_VIEW_MAPCREATE);
     addView<CCorrView>(frame, ID_VIEW_CORR);
     addView<CFuelSensorView>(frame, ID_VIEW_FUELSENSOR);
     addView<CErrCodesView>(frame, ID_VIEW_ERRCODES);

@@ -10,6 +10,7 @@
 #include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/CGasDevice.h"
+#include "link/SettingsTransfer.h"
 
 namespace {
 
@@ -159,6 +160,10 @@ CAutoSetup::EStep CAutoSetup::ensureMountData()
     info.m_mountService = asked.m_mountService;
     info.m_injSize = asked.m_injSize;
     info.m_engine = asked.m_engine;
+    if (const EStep step = backUp(); step != EStep::Go) {
+        info = kept;
+        return step;
+    }
     if (!m_dev.writeMountData()) {
         // Data the controller does not hold must not pass for stored: the
         // next start would skip the question and they would never get there.
@@ -252,7 +257,21 @@ CAutoSetup::EStep CAutoSetup::lpg()
     return m_dev.workLpg() ? EStep::Go : failWith(kLpgFailed);
 }
 
+CAutoSetup::EStep CAutoSetup::backUp()
+{
+    if (m_backedUp)
+        return EStep::Go;
+    const STransferOutcome outcome =
+        backUpSettings(m_dev, EReplaceOperation::Autocalibration, &m_backupPath);
+    if (!outcome.ok())
+        return fail(outcome.message);
+    m_backedUp = true;
+    return EStep::Go;
+}
+
 CAutoSetup::EStep CAutoSetup::write()
 {
+    if (const EStep step = backUp(); step != EStep::Go)
+        return step;
     return m_dev.writeSettings() ? EStep::Go : failWith(kWriteFailed);
 }

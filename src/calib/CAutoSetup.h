@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "calib/AutoSetupRules.h"
 #include "calib/IAutoSetupUi.h"
@@ -64,6 +65,9 @@ public:
     const std::array<std::optional<double>, AUTOSETUP_PASSES>& differences() const { return m_d; }
     // The mean gas pressure measured on LPG, once it was (kPa).
     const std::optional<double>& measuredPressure() const { return m_pressure; }
+    // Where the settings held before the first write were kept; empty until
+    // then, and in demonstration mode.
+    const std::string& backupPath() const { return m_backupPath; }
 
 private:
     enum class EStep { Go, Stop, Fail };
@@ -77,6 +81,9 @@ private:
     EStep failWith(const char* polish);
     EStep petrol();
     EStep lpg();
+    // Keeps the controller's settings in its history before the first
+    // thing the procedure writes; later calls pass.
+    EStep backUp();
     EStep write();
     // Settles on the fuel just switched to, then the mean petrol time.
     EStep measurePetrol(double& ms);
@@ -90,4 +97,6 @@ private:
     std::optional<SAutoSetupValues> m_before;
     std::array<std::optional<double>, AUTOSETUP_PASSES> m_d{};
     std::optional<double> m_pressure;
+    bool m_backedUp = false;
+    std::string m_backupPath;
 };

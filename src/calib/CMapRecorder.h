@@ -1,7 +1,7 @@
 // The samples of a drive for the injection map: the petrol injection time the
 // engine computer commands, sorted by intake-manifold vacuum and by the fuel
-// in use, and what the map chart draws of them. The desktop view feeds it the
-// newest record of each display tick, nimo-cli every record the reader brings.
+// in use, and what the map chart draws of them. The desktop view and nimo-cli
+// both feed it every record the reader brings.
 // Thread safety: none; one owner on one thread.
 #pragma once
 

@@ -82,10 +82,12 @@ SMapCorrection computeMapCorrection(const SMapBins& bins, const SMapSlots& table
     return c;
 }
 
-STransferOutcome writeMapCorrection(CGasDevice& device, const SMapCorrection& correction)
+STransferOutcome writeMapCorrection(CGasDevice& device, const SMapCorrection& correction,
+                                    std::string* backupPath)
 {
-    device.m_setupTimes = correction.m_after;
+    CSettings wanted = device;
+    wanted.m_setupTimes = correction.m_after;
     SSettingsPlan plan;
     plan.setupTable = true;
-    return applySettingsPlan(device, plan);
+    return replaceSettings(device, wanted, plan, EReplaceOperation::MapTable, backupPath);
 }

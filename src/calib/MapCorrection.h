@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "calib/CMapRecorder.h"
 #include "data/CSettings.h"
@@ -49,6 +50,9 @@ SMapSlots fillAndSmoothSlots(const SMapSlots& values, const std::array<bool, MAP
 // slot measured the table comes back exactly as it was.
 SMapCorrection computeMapCorrection(const SMapBins& bins, const SMapSlots& table);
 
-// Puts the new table into the settings block and sends it; on failure the
-// block keeps the new values, as any other settings write leaves them.
-STransferOutcome writeMapCorrection(CGasDevice& device, const SMapCorrection& correction);
+// Keeps the controller's settings in its history, then puts the new table
+// into the settings block and sends it. A backup that fails leaves block and
+// controller as they were; a write that fails leaves the new values in the
+// block, as any other settings write leaves them.
+STransferOutcome writeMapCorrection(CGasDevice& device, const SMapCorrection& correction,
+                                    std::string* backupPath = nullptr);

@@ -1,5 +1,6 @@
 #include "data/CLiveHistory.h"
 
+#include <algorithm>
 #include <chrono>
 
 void CLiveHistory::add(double seconds, const diag_t& rec)
@@ -60,6 +61,16 @@ void CLiveHistory::copySince(double since, std::vector<STimedRecord>& target)
         if (r.m_seconds > since)
             target.push_back(r);
     }
+}
+
+void CLiveHistory::copyAddedSince(std::uint64_t& seen, std::vector<STimedRecord>& target)
+{
+    CMutexGuard guard(m_mutex);
+    const std::uint64_t fresh = seen < m_added ? m_added - seen : 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(fresh, m_count));
+    for (std::size_t i = m_count - n; i < m_count; ++i)
+        target.push_back(m_ring[(m_first + i) % LIVE_HISTORY_CAPACITY]);
+    seen = m_added;
 }
 
 double liveHistorySeconds()

@@ -35,6 +35,10 @@ public:
     std::uint64_t added();
     // Appends, oldest first, the records held that came after `since`.
     void copySince(double since, std::vector<STimedRecord>& target);
+    // Appends, oldest first, the records added after the `added()` figure in
+    // `seen` that are still held, and moves `seen` on: a consumer that must
+    // see each record once, whatever the clock of the one who added it.
+    void copyAddedSince(std::uint64_t& seen, std::vector<STimedRecord>& target);
 
 private:
     void dropOlderThan(double seconds);

@@ -24,9 +24,9 @@ CMapChart::CMapChart(QWidget* parent) : CGridChart(kAxes, kMargins, kLabelGap, p
     setTexts();
 }
 
-QColor CMapChart::seriesColor(EMapSeries series)
+QColor CMapChart::seriesColor(EMapFuel series)
 {
-    return series == EMapSeries::Petrol ? QColor(190, 0, 0) : QColor(0, 0, 190);
+    return series == MAP_PETROL ? QColor(190, 0, 0) : QColor(0, 0, 190);
 }
 
 void CMapChart::setTexts()
@@ -45,7 +45,7 @@ QString CMapChart::accessibleValueText() const
 
 QPoint CMapChart::pointPixel(const SMapPoint& point) const
 {
-    return {columnOf(geometry(), point.x), rowOf(geometry(), point.y)};
+    return {columnOf(geometry(), point.m_vacuumKpa), rowOf(geometry(), point.m_timeMs)};
 }
 
 QRect CMapChart::dotRect(const SMapPoint& point) const
@@ -62,9 +62,8 @@ void CMapChart::setPoints(std::vector<SMapPoint> points)
     if (points == m_points)
         return;
     m_points = std::move(points);
-    m_petrol = static_cast<int>(std::count_if(m_points.begin(), m_points.end(), [](const auto& p) {
-        return p.series == EMapSeries::Petrol;
-    }));
+    m_petrol = static_cast<int>(std::count_if(
+        m_points.begin(), m_points.end(), [](const auto& p) { return p.m_series == MAP_PETROL; }));
     m_lpg = static_cast<int>(m_points.size()) - m_petrol;
     invalidate(toQRect(plotBounds(geometry(), static_cast<int>(std::ceil(kDotRadius * scale())))));
     setAccessibleDescription(accessibleValueText());
@@ -75,8 +74,8 @@ void CMapChart::addPoint(const SMapPoint& point)
 {
     beginChange();
     m_points.push_back(point);
-    ++(point.series == EMapSeries::Petrol ? m_petrol : m_lpg);
-    if (insideRanges(geometry(), point.x, point.y))
+    ++(point.m_series == MAP_PETROL ? m_petrol : m_lpg);
+    if (insideRanges(geometry(), point.m_vacuumKpa, point.m_timeMs))
         invalidate(dotRect(point));
     setAccessibleDescription(accessibleValueText());
     announceValue();
@@ -95,13 +94,13 @@ void CMapChart::paint(QPainter& p)
     p.setPen(Qt::NoPen);
     const double radius = kDotRadius * scale();
     for (const SMapPoint& point : m_points) {
-        if (!insideRanges(g, point.x, point.y))
+        if (!insideRanges(g, point.m_vacuumKpa, point.m_timeMs))
             continue;
         // A growing map repaints one dot at a time; the others need not be
         // drawn only to be clipped away.
         if (!exposed.intersects(dotRect(point)))
             continue;
-        p.setBrush(seriesColor(point.series));
+        p.setBrush(seriesColor(point.m_series));
         p.drawEllipse(QPointF(pointPixel(point)), radius, radius);
     }
 }

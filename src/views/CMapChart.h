@@ -8,16 +8,8 @@
 
 #include <QColor>
 
+#include "calib/CMapRecorder.h"
 #include "views/CGridChart.h"
-
-enum class EMapSeries { Petrol, Lpg };
-
-struct SMapPoint {
-    double x = 0; // vacuum, kPa
-    double y = 0; // petrol injection time, ms
-    EMapSeries series = EMapSeries::Petrol;
-    bool operator==(const SMapPoint&) const = default;
-};
 
 class CMapChart : public CGridChart {
     Q_OBJECT
@@ -35,7 +27,7 @@ public:
     // Where a point's dot is drawn, in the chart's own pixels.
     QPoint pointPixel(const SMapPoint& point) const;
     QRect dotRect(const SMapPoint& point) const;
-    static QColor seriesColor(EMapSeries series);
+    static QColor seriesColor(EMapFuel series);
     // The title and the axis captions in the current language.
     void setTexts();
 

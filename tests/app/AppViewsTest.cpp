@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -9,9 +10,11 @@
 #include "app/CQtShell.h"
 #include "lang/LanguageScope.h"
 #include "views/CDevInfoView.h"
+#include "views/CCorrView.h"
 #include "views/CErrCodesView.h"
+#include "views/CMapCreateView.h"
 
-TEST(AppViews, TheToolbarOpensTheDeviceInformationAndErrorCodesFilledAndTitled)
+TEST(AppViews, TheToolbarOpensTheViewsFilledAndTitled)
 {
     CLanguageScope polish(LANG_PL);
     CQtShell shell;
@@ -38,6 +41,16 @@ TEST(AppViews, TheToolbarOpensTheDeviceInformationAndErrorCodesFilledAndTitled)
     frame.setLanguage(LANG_EN);
     EXPECT_EQ(faults->findChild<QPushButton*>("1011")->text(), "Clear errors");
     EXPECT_TRUE(frame.windowTitle().startsWith("Error codes - "));
+
+    // The corrections computed from a drive are shown in the manual
+    // correction view, which takes the map view's place once its click is over.
+    frame.runCommand(ID_VIEW_MAPCREATE);
+    ASSERT_NE(dynamic_cast<CMapCreateView*>(frame.upperView()), nullptr);
+    EXPECT_TRUE(frame.windowTitle().startsWith("Autocalibration while driving - "));
+    frame.upperView()->findChild<QPushButton*>("1137")->click();
+    QCoreApplication::processEvents();
+    EXPECT_NE(dynamic_cast<CCorrView*>(frame.upperView()), nullptr);
+    EXPECT_EQ(frame.upperCommand(), ID_VIEW_CORR);
     EXPECT_TRUE(errors.empty());
     frame.close();
 }

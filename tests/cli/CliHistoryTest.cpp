@@ -96,6 +96,7 @@ TEST_F(CliHistory, LoadSetAndDefaultsEachLeaveTheSettingsTheyReplaced)
         {{"load", file}, "load"},
         {{"defaults", "--yes"}, "defaults"},
         {{"set", "m_devInfo.m_mountService=Serwis 2"}, "set"},
+        {{"map", "--seconds", "1", "--write"}, "map"},
     };
     std::size_t count = 0;
     for (const auto& step : steps) {
@@ -132,6 +133,15 @@ TEST_F(CliHistory, AHistoryFolderThatCannotBeWrittenStopsEveryReplacement)
                                         history()))
             << r.err;
         EXPECT_EQ(r.out, "") << args[0];
+    }
+    // The procedures end with their summary, but nothing was written either.
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"map", "--seconds", "1", "--write"},
+                                               {"autocalibrate", "--yes", "--mount-service", "S",
+                                                "--inj-size", "2", "--engine", "E"}}) {
+        const SCliResult r = cli(args, "en");
+        EXPECT_EQ(r.rc, CLI_FAILED) << args[0] << r.err;
+        EXPECT_TRUE(contains(r.err, "Cannot save a backup of the controller's settings")) << r.err;
     }
     EXPECT_EQ(writes(), 0u);
     EXPECT_EQ(emu().state().m_settings, before.m_settings);

@@ -147,6 +147,20 @@ TEST(LiveHistory, KeepsFiveMinutesByAgeAndByCountAndRestartsOnANewClock)
     ASSERT_EQ(fresh.size(), 2u);
     EXPECT_EQ(fresh[0].m_rec.enginePeriod, 8998);
 
+    // By count: each record once, and what fell out meanwhile is skipped.
+    std::uint64_t seen = 8998;
+    fresh.clear();
+    history.copyAddedSince(seen, fresh);
+    ASSERT_EQ(fresh.size(), 2u);
+    EXPECT_EQ(fresh[1].m_rec.enginePeriod, 8999);
+    EXPECT_EQ(seen, 9000u);
+    fresh.clear();
+    history.copyAddedSince(seen, fresh);
+    EXPECT_TRUE(fresh.empty());
+    seen = 0;
+    history.copyAddedSince(seen, fresh);
+    EXPECT_EQ(fresh.size(), 4501u);
+
     // An unpaced source: the ring wraps by count and keeps the newest, in order.
     for (int i = 0; i < 20000; ++i)
         history.add(1000 + i / 1000.0, recordWithPeriod(static_cast<std::uint16_t>(i)));

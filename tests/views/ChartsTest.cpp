@@ -166,14 +166,14 @@ TEST_F(Charts, MapPointsLandOnTheirPixelsAndRepaintOnlyTheirDots)
     EXPECT_EQ(map.xCaption(), QString("Pressure intake [kPa]"));
     EXPECT_EQ(map.yCaption(), QString("[ms]"));
 
-    const SMapPoint petrol{50, 10, EMapSeries::Petrol};
-    const SMapPoint lpg{31, 4.5, EMapSeries::Lpg};
+    const SMapPoint petrol{50, 10, MAP_PETROL};
+    const SMapPoint lpg{31, 4.5, MAP_LPG};
     map.addPoint(petrol);
     EXPECT_EQ(map.pointPixel(petrol), QPoint(515, 202)); // 50 + 465, 355 − 152.5
     EXPECT_EQ(map.lastInvalidated(), std::vector<QRect>{map.dotRect(petrol)});
     EXPECT_LT(map.dotRect(petrol).width(), 12);
     map.addPoint(lpg);
-    map.addPoint({120, 5, EMapSeries::Lpg}); // beyond 100 kPa: kept, not drawn
+    map.addPoint({120, 5, MAP_LPG}); // beyond 100 kPa: kept, not drawn
     EXPECT_TRUE(map.lastInvalidated().empty());
     EXPECT_EQ(map.points().size(), 3u);
     EXPECT_EQ(accessibleValue(&map), QString("Gasoline: 1, LPG: 2"));
@@ -185,7 +185,7 @@ TEST_F(Charts, MapPointsLandOnTheirPixelsAndRepaintOnlyTheirDots)
 
     // The grid is drawn once; the data repaint over a copy of it.
     map.grab();
-    map.addPoint({20, 2, EMapSeries::Petrol});
+    map.addPoint({20, 2, MAP_PETROL});
     map.grab();
     EXPECT_EQ(map.backgroundBuilds(), 1);
     map.resize(800, 400);
@@ -195,7 +195,7 @@ TEST_F(Charts, MapPointsLandOnTheirPixelsAndRepaintOnlyTheirDots)
     // A whole map at once is one repaint of the plot; so is clearing it.
     std::vector<SMapPoint> drive;
     for (int b = 0; b < 50; ++b)
-        drive.push_back({2.0 * b, 1 + b * 0.3, b % 2 ? EMapSeries::Lpg : EMapSeries::Petrol});
+        drive.push_back({2.0 * b, 1 + b * 0.3, b % 2 ? MAP_LPG : MAP_PETROL});
     map.setPoints(drive);
     ASSERT_EQ(map.lastInvalidated().size(), 1u);
     EXPECT_TRUE(map.lastInvalidated()[0].contains(map.dotRect(drive.back())));

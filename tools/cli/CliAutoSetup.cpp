@@ -312,6 +312,7 @@ int cmdAutocalibrate(SCliContext& c)
     if (setup.before() && !after)
         c.err << "nimo-cli: " << translate("nie udało się odczytać ustawień po autokalibracji")
               << std::endl;
+    cliBackupNote(c, setup.backupPath());
 
     const auto& d = setup.differences();
     if (c.opt.json) {

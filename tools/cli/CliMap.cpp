@@ -161,9 +161,11 @@ int CMapDrive::run()
     STransferOutcome outcome;
     // A reader that would not stop still holds the line: no write then.
     const bool write = m_c.opt.write && linked && stopped;
+    std::string backup;
     if (write)
-        outcome = writeMapCorrection(m_c.device, result);
+        outcome = writeMapCorrection(m_c.device, result, &backup);
     const bool written = write && outcome.ok();
+    cliBackupNote(m_c, backup);
 
     // The drive is printed whatever went wrong after it, so that it is never
     // lost; with --json the failure joins the same object.
