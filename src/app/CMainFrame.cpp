@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QToolBar>
 
 #include "app/AppCommands.h"
@@ -26,6 +27,7 @@
 #include "app/CPlaceholderView.h"
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
+#include "app/ReportPdf.h"
 #include "data/CDiagInputThread.h"
 #include "data/CUserConfig.h"
 #include "data/SettingsFileIO.h"
@@ -94,6 +96,13 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
         const QString filter = QString::fromStdString(translate("Pliki ustawień (*.ssf)"));
         return COpenFile(start, filter, "ssf", save).exec(this);
     };
+    chooseReportFile = [this](const QString& proposed) {
+        // A paper for the owner, not a file for this program: among the documents.
+        const QString start =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/" + proposed;
+        const QString filter = QString::fromStdString(translate("Dokumenty PDF (*.pdf)"));
+        return COpenFile(start, filter, "pdf", true).exec(this);
+    };
 
     setDocumentTitle(QString::fromStdString(translate("Menu główne")));
     applyTexts();
@@ -120,7 +129,7 @@ CMainFrame::~CMainFrame()
 void CMainFrame::buildMenu()
 {
     QMenu* file = menuBar()->addMenu(QString());
-    for (const int command : {ID_FILE_HISTORY, ID_FILE_COMPARE}) {
+    for (const int command : {ID_FILE_HISTORY, ID_FILE_COMPARE, ID_FILE_REPORT}) {
         QAction* a = file->addAction(QString(), this, [this, command] { runCommand(command); });
         CMultiLangMenu::setCommandId(a, command);
         m_actions[command] = a;
@@ -262,6 +271,8 @@ void CMainFrame::runCommand(int command)
             showHistory();
         else if (command == ID_FILE_COMPARE)
             compareSettings();
+        else if (command == ID_FILE_REPORT)
+            writeReport();
     } catch (IError* e) {
         std::unique_ptr<IError> owned(e);
         m_shell.errorBox(e->description());
@@ -432,6 +443,27 @@ void CMainFrame::compareSettings()
         return;
     }
     dlg->open();
+}
+
+void CMainFrame::writeReport()
+{
+    // Said before the file is chosen: a name picked for nothing is a
+    // question asked for nothing.
+    if (!m_doc.isConnected()) {
+        m_shell.errorBox(
+            translate("Raport wymaga połączenia ze sterownikiem (albo trybu demonstracyjnego)."));
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    const QString proposed = reportFileName(m_doc.m_devInfo.m_serial, now);
+    const QString path = chooseReportFile ? chooseReportFile(proposed) : QString();
+    if (path.isEmpty())
+        return;
+    CWaitCursor wait;
+    const std::string why =
+        writeInstallationReport(m_doc, userConfig().mountServiceName(), path.toStdString(), now);
+    if (!why.empty())
+        m_shell.errorBox(why);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

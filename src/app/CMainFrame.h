@@ -66,6 +66,9 @@ public:
     static QString settingsDirectory();
     // Chooses the file of a load or save; empty for none. Tests replace it.
     std::function<QString(bool save)> chooseFile;
+    // Chooses where the installation report goes, proposing a name; empty
+    // for none. Tests replace it.
+    std::function<QString(const QString& proposed)> chooseReportFile;
     // The settings history or comparison the menu opened last, while it is
     // open; null otherwise.
     QDialog* openDialog() const { return m_dialog; }
@@ -89,6 +92,7 @@ private:
     void saveSettings();
     void showHistory();
     void compareSettings();
+    void writeReport();
     void refreshUpperControls();
 
     CAutrelDoc& m_doc;

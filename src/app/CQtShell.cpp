@@ -1,5 +1,7 @@
 #include "app/CQtShell.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -35,6 +37,8 @@ void CQtShell::storeLastPort(int port)
 
 void CQtShell::showSplash(const std::string& text)
 {
+    if (m_windowless)
+        return;
     m_splash = std::make_unique<CSplashDlg>(QString::fromStdString(text), m_window);
 }
 
@@ -45,6 +49,8 @@ void CQtShell::closeSplash()
 
 void CQtShell::showWaiting(const std::string& text)
 {
+    if (m_windowless)
+        return;
     m_waiting = std::make_unique<CWaitDlg>(QString::fromStdString(text), m_window);
 }
 
@@ -59,6 +65,10 @@ void CQtShell::errorBox(const std::string& text)
         onErrorBox(text);
         return;
     }
+    if (m_windowless) {
+        std::fprintf(stderr, "nimo: %s\n", text.c_str());
+        return;
+    }
     QMessageBox::critical(m_window, QString::fromUtf8(kAppTitle), QString::fromStdString(text));
 }
 
@@ -66,6 +76,8 @@ bool CQtShell::askDemoMode()
 {
     if (onAskDemoMode)
         return onAskDemoMode();
+    if (m_windowless)
+        return false;
     // The scan is over: the splash would only stand behind the question.
     m_splash.reset();
     // The scan has just run its link tests; the details only reopen the ports.
@@ -113,6 +125,8 @@ bool CQtShell::ask(const std::string& text)
 {
     if (onAsk)
         return onAsk(text);
+    if (m_windowless)
+        return false;
     return QMessageBox::question(m_window, QString::fromUtf8(kAppTitle),
                                  QString::fromStdString(text)) == QMessageBox::Yes;
 }

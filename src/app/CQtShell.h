@@ -13,11 +13,10 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 #include "data/CUserConfig.h"
 #include "link/IGasShell.h"
-
-class QWidget;
 
 class CQtShell : public QObject, public IGasShell {
     Q_OBJECT
@@ -33,6 +32,9 @@ public:
     void preferPort(int port) { m_preferredPort = port; }
     // The window that message boxes and dialogs belong to.
     void setWindow(QWidget* window) { m_window = window; }
+    // A run from the command line that must show nothing: no splash or
+    // waiting window, errors on stderr, every question answered No.
+    void setWindowless(bool on) { m_windowless = on; }
 
     int lastPort() override;
     void storeLastPort(int port) override;
@@ -72,4 +74,5 @@ private:
     CUserConfig m_config;
     int m_lastPort = 0;
     int m_preferredPort = 0;
+    bool m_windowless = false;
 };

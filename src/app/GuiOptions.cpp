@@ -16,6 +16,12 @@ int languageOf(const std::string& code)
     return -1;
 }
 
+bool takesValue(const std::string& arg)
+{
+    return arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0 ||
+           arg.rfind("--report", 0) == 0;
+}
+
 bool allDigits(const std::string& s)
 {
     return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
@@ -28,8 +34,7 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         std::string value;
-        const bool takesValue = arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0;
-        if (takesValue) {
+        if (takesValue(arg)) {
             const auto eq = arg.find('=');
             if (eq != std::string::npos) {
                 value = arg.substr(eq + 1);
@@ -58,6 +63,10 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
             opt.language = languageOf(value);
             if (opt.language < 0)
                 return translateFill("--lang przyjmuje pl, en, ru, it lub de, a nie '%1'", {value});
+        } else if (arg == "--report") {
+            if (value.empty())
+                return translateFill("%1 wymaga wartości", {arg});
+            opt.report = value;
         } else if (arg == "--emulator") {
             opt.emulator = true;
         } else if (arg == "--demo") {
@@ -71,7 +80,21 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
     return {};
 }
 
+bool reportRequested(const std::vector<std::string>& args)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--report" || arg.rfind("--report=", 0) == 0)
+            return true;
+        // The value of another option, however it reads, is not an option.
+        if (takesValue(arg) && arg.find('=') == std::string::npos)
+            ++i;
+    }
+    return false;
+}
+
 std::string guiUsage()
 {
-    return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de]";
+    return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de] "
+           "[--report FILE.pdf]";
 }

@@ -1,5 +1,5 @@
 // nimo's command line: nimo [--port PATH|N]... [--emulator] [--demo]
-// [--lang pl|en|ru|it|de] [--help].
+// [--lang pl|en|ru|it|de] [--report FILE.pdf] [--help].
 // Thread safety: pure functions.
 #pragma once
 
@@ -13,8 +13,13 @@ struct SGuiOptions {
     bool demo = false;
     int language = -1; // -1: from the locale
     bool help = false;
+    // Write the installation report here and exit, showing no window.
+    std::string report;
 };
 
 // Empty on success, otherwise what is wrong (in the current language).
 std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& opt);
 std::string guiUsage();
+// Whether the arguments ask for a report, told before the toolkit starts
+// (which must then start without a display); the same reading as the parse.
+bool reportRequested(const std::vector<std::string>& args);

@@ -17,6 +17,7 @@
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
 #include "app/GuiOptions.h"
+#include "app/HeadlessReport.h"
 #include "data/CUserConfig.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
@@ -25,6 +26,10 @@ int main(int argc, char** argv)
 {
     QApplication::setOrganizationName("Nimo");
     QApplication::setApplicationName("nimo");
+    // A report is written on machines without a display, and shows nothing
+    // where there is one; the toolkit takes its platform when it starts.
+    if (reportRequested(std::vector<std::string>(argv + 1, argv + argc)))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(":/icons/nimo.svg"));
 
@@ -59,6 +64,17 @@ int main(int argc, char** argv)
     }
     if (!ports.empty())
         CPortList::setUserPaths(ports);
+
+    if (!opt.report.empty()) {
+        CQtShell shell(CUserConfig::defaultPath());
+        if (opt.port != 0)
+            shell.preferPort(opt.port);
+        CAutrelDoc doc(shell);
+        const int rc = runHeadlessReport(doc, shell, opt.report, opt.demo);
+        if (emulator)
+            emulator->stop();
+        return rc;
+    }
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -71,28 +71,6 @@ CIniDocument readDocument(const std::string& path)
     return CIniDocument::parse(readFile(path).value_or(std::string()));
 }
 
-bool replaceFile(const std::string& path, const std::string& bytes)
-{
-    std::string temp;
-    const int fd = createTempBeside(path, temp);
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR)
-            ok = false;
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
-
 // As the application reads a number from text: blanks around it and a sign
 // are allowed, anything else makes it unreadable.
 std::optional<long long> parseNumber(std::string_view text)
@@ -205,5 +183,5 @@ bool CUserConfig::store(const char* key, const std::string& text)
     const std::filesystem::path parent = std::filesystem::path(m_path).parent_path();
     if (!parent.empty())
         std::filesystem::create_directories(parent, ec);
-    return replaceFile(m_path, doc.serialize());
+    return replaceFileWith(m_path, doc.serialize());
 }

@@ -5,6 +5,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The open descriptor, with its path in temp; -1 with errno set on failure.
 int createTempBeside(const std::string& target, std::string& temp);
+
+// Replaces (or creates) target with bytes through a temporary file beside it,
+// flushed to the disk before the rename, so a reader sees the old file or the
+// new one whole. False with errno set on failure; the target is untouched then.
+bool replaceFileWith(const std::string& target, std::string_view bytes);

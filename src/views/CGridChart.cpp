@@ -88,6 +88,13 @@ void CGridChart::setScale(double scale)
     update();
 }
 
+void CGridChart::setBackgroundColor(const QColor& color)
+{
+    m_backgroundColor = color;
+    m_background = QPixmap();
+    update();
+}
+
 void CGridChart::setCaptions(const QString& title, const QString& xCaption, const QString& yCaption)
 {
     setAccessibleName(title);
@@ -153,7 +160,7 @@ void CGridChart::eraseBackground(QPainter& p)
 
 void CGridChart::drawBackground(QPainter& p) const
 {
-    p.fillRect(rect(), panelColor());
+    p.fillRect(rect(), m_backgroundColor.isValid() ? m_backgroundColor : panelColor());
     drawGrid(p);
     drawTexts(p);
 }

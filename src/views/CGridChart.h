@@ -6,6 +6,7 @@
 // Thread safety: the user-interface thread only.
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QPixmap>
 #include <QString>
@@ -25,6 +26,8 @@ public:
     // with the form.
     void setScale(double scale);
     double scale() const { return m_scale; }
+    // What the grid stands on; the panels' grey unless set (paper wants white).
+    void setBackgroundColor(const QColor& color);
 
     // Follows the control's size even while it is hidden, when Qt holds the
     // resize event back until it is shown.
@@ -66,6 +69,7 @@ private:
     SChartMargins m_designMargins;
     int m_labelGap;
     double m_scale = 1;
+    QColor m_backgroundColor;
     QString m_title;
     QString m_xCaption;
     QString m_yCaption;

@@ -64,6 +64,12 @@ double CTimeCorrChart::value(int index) const
     return m_points[static_cast<std::size_t>(index)].y;
 }
 
+void CTimeCorrChart::setSelectionShown(bool shown)
+{
+    m_selectionShown = shown;
+    update();
+}
+
 QPoint CTimeCorrChart::pointPixel(int index) const
 {
     if (index < 0 || index >= count())
@@ -236,7 +242,7 @@ void CTimeCorrChart::paint(QPainter& p)
         const SPointF& pt = m_points[static_cast<std::size_t>(i)];
         if (!insideRanges(g, pt.x, pt.y))
             continue;
-        const QColor color = i == m_selected ? kSelectedColor : kPointColor;
+        const QColor color = i == m_selected && m_selectionShown ? kSelectedColor : kPointColor;
         p.setPen(QPen(color, kDotPen * scale()));
         p.setBrush(color);
         p.drawEllipse(QPointF(pointPixel(i)), kDotRadius * scale(), kDotRadius * scale());

@@ -25,6 +25,8 @@ public:
     double value(int index) const;
     int count() const { return static_cast<int>(m_points.size()); }
     int selected() const { return m_selected; }
+    // A printed chart has no selected point to stand out.
+    void setSelectionShown(bool shown);
     bool dragging() const { return m_dragging; }
     // Where a point's centre is drawn, in the chart's own pixels.
     QPoint pointPixel(int index) const;
@@ -57,5 +59,6 @@ private:
 
     std::vector<SPointF> m_points; // x in ms, y in per cent
     int m_selected = 0;
+    bool m_selectionShown = true;
     bool m_dragging = false;
 };

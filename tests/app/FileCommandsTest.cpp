@@ -317,3 +317,43 @@ TEST(FileCommands, TheDialogsOpenInTheSettingsFolderAndProposeTodaysName)
     else
         unsetenv("XDG_DATA_HOME");
 }
+
+TEST_F(FileCommandsEmu, ReportReadsTheControllerAndLeavesTheBlockAsItWas)
+{
+    CPortScope ports({emu().path()});
+    SFileRig rig;
+    QString proposed;
+    QString target = dir.filePath("report.pdf");
+    rig.frame.chooseReportFile = [&](const QString& name) {
+        proposed = name;
+        return target;
+    };
+    // Without a controller it says so before any file is asked for.
+    rig.frame.runCommand(ID_FILE_REPORT);
+    EXPECT_EQ(rig.errors, std::vector<std::string>{"Raport wymaga połączenia ze sterownikiem "
+                                                   "(albo trybu demonstracyjnego)."});
+    EXPECT_TRUE(proposed.isEmpty());
+    rig.errors.clear();
+
+    rig.frame.startFirstConnection();
+    ASSERT_TRUE(rig.doc.isConnected());
+    // A value a failed write left in the block: the report reads the car's
+    // own, and the block keeps what it held.
+    rig.doc.m_switchRPM = 4321;
+    emu().resetCounters();
+    rig.frame.runCommand(ID_FILE_REPORT);
+    EXPECT_TRUE(rig.errors.empty()) << rig.errors.front();
+    EXPECT_TRUE(proposed.contains("si001")) << proposed.toStdString();
+    EXPECT_TRUE(proposed.endsWith(".pdf"));
+    EXPECT_EQ(readAll(target).rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(rig.doc.m_switchRPM, 4321);
+    EXPECT_EQ(writes(), 0u);
+
+    target = dir.filePath("no-such-folder/report.pdf");
+    rig.frame.runCommand(ID_FILE_REPORT);
+    ASSERT_EQ(rig.errors.size(), 1u);
+    EXPECT_EQ(rig.errors[0].rfind("Nie można zapisać raportu w " + target.toStdString() + ": ", 0),
+              0u)
+        << rig.errors[0];
+    rig.frame.close();
+}

@@ -29,3 +29,19 @@ TEST(GuiOptions, PortsEmulatorDemoAndLanguageAndTheirMistakes)
         EXPECT_NE(parseGuiOptions(bad, o), "") << bad.front();
     }
 }
+
+TEST(GuiOptions, ReportIsSeenBeforeTheToolkitStartsExactlyAsTheParseSeesIt)
+{
+    SGuiOptions opt;
+    EXPECT_EQ(parseGuiOptions({"--report", "/tmp/r.pdf", "--lang=en"}, opt), "");
+    EXPECT_EQ(opt.report, "/tmp/r.pdf");
+    EXPECT_TRUE(reportRequested({"--lang", "en", "--report=/tmp/r.pdf"}));
+    // A device path that happens to read "--report" starts the window.
+    EXPECT_FALSE(reportRequested({"--port", "--report"}));
+    SGuiOptions window;
+    EXPECT_EQ(parseGuiOptions({"--port", "--report"}, window), "");
+    EXPECT_TRUE(window.report.empty());
+    SGuiOptions bad;
+    EXPECT_NE(parseGuiOptions({"--report"}, bad), "");
+    EXPECT_NE(parseGuiOptions({"--report="}, bad), "");
+}

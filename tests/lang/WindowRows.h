@@ -47,6 +47,7 @@ inline constexpr SExpectedWindowRow kWindowRows[] = {
     {"CMainMenuTexts", 0, "Plik", "File"},
     {"CMainMenuTexts", 32795, "Historia ustawień...", "Settings history..."},
     {"CMainMenuTexts", 32796, "Porównaj ustawienia...", "Compare settings..."},
+    {"CMainMenuTexts", 32798, "Raport z instalacji...", "Installation report..."},
     {"CMainMenuTexts", 57665, "Wyjście", "Exit"},
     {"CMainMenuTexts", 1, "Język", "Language"},
     {"CMainMenuTexts", 32772, "Polski", "Polish"},
