@@ -73,12 +73,13 @@ SSettingsItem flagItem(const SSettingsKey& key, int label, std::uint8_t mask)
     return item;
 }
 
-SSettingsItem otherBits(const SSettingsKey& key, std::uint8_t mask)
+// Bits no control of the settings view stands for, kept so that a compare or
+// a report shows them should a file or a controller ever set one.
+SSettingsItem otherBits(const SSettingsKey& key, const char* polish, std::uint8_t mask)
 {
-    SSettingsItem item = dictItem(key, "Pozostałe bity %1");
+    SSettingsItem item = dictItem(key, polish);
     item.show = ESettingsShow::Bits;
     item.mask = mask;
-    item.fill = key.name;
     return item;
 }
 
@@ -125,14 +126,14 @@ void addItems(const SSettingsKey& key, std::vector<SSettingsItem>& items)
     } else if (n == "m_engineSignalBehavior") {
         add(choiceItem(key, 1026, 1037, 0x06));
         add(flagItem(key, 1027, 0x01));
-        add(otherBits(key, 0xF8));
+        add(otherBits(key, "Pozostałe bity sygnału wtrysku benzyny", 0xF8));
     } else if (n == "m_behaviorFlags") {
         add(flagItem(key, 1019, 0x01));
         add(flagItem(key, 1039, 0x02));
         add(choiceItem(key, 1040, 1041, 0x04));
         add(flagItem(key, 1020, 0x08));
         add(choiceItem(key, 1055, 1056, 0x10));
-        add(otherBits(key, 0xE0));
+        add(otherBits(key, "Pozostałe bity opcji pracy", 0xE0));
     } else if (n == "m_pwmOffset") {
         add(dictItem(key, "Przesunięcie PWM", "ms"));
     } else if (n == "m_pwm") {

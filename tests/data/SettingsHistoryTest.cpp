@@ -141,7 +141,7 @@ TEST(SettingsCompare, NamesWhatDiffersWithViewTextsAndUnitsAndIgnoresIdentity)
     ASSERT_NE(warming, nullptr);
     EXPECT_EQ(warming->a, "włączone");
     EXPECT_EQ(warming->b, "wyłączone");
-    const SSettingsDifference* other = find(d, "Pozostałe bity m_behaviorFlags");
+    const SSettingsDifference* other = find(d, "Pozostałe bity opcji pracy");
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->b, "0x20");
     // Bits the fitter did not touch stay out: the buzzer bit is set in both.

@@ -90,7 +90,7 @@ inline constexpr SExpectedWindowRow kWindowRows[] = {
     {"CSettingsTexts", 1019, "Rozgrzewanie wtryskiwaczy LPG", "LPG injectors warming"},
     {"CSettingsTexts", 1037, "Typ sterowania wtrysku benzynowego", "Gasoline injection type"},
     {"CSettingsTexts", 1027, "Wtryskiwacze benzynowe załączane sygnałem +12 V",
-     "Gasoline injectors acivated by +12V signal"},
+     "Gasoline injectors activated by +12V signal"},
     {"CSettingsTexts", 1025, "Minimalny czas wtrysku LPG [ms]", "Minimal LPG time [ms]"},
     {"CSettingsTexts", 1041, "Sygnalizacja buzera", "Buzzer signalling"},
     {"CSettingsTexts", 1039, "Wykrywanie przekroczenia prądu wtryskiwaczy LPG",
