@@ -28,7 +28,8 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
         std::string value;
-        const bool takesValue = arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0;
+        const bool takesValue = arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0 ||
+                                arg.rfind("--play", 0) == 0;
         if (takesValue) {
             const auto eq = arg.find('=');
             if (eq != std::string::npos) {
@@ -58,6 +59,10 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
             opt.language = languageOf(value);
             if (opt.language < 0)
                 return translateFill("--lang przyjmuje pl, en, ru, it lub de, a nie '%1'", {value});
+        } else if (arg == "--play") {
+            if (value.empty())
+                return translateFill("%1 wymaga wartości", {arg});
+            opt.play = value;
         } else if (arg == "--emulator") {
             opt.emulator = true;
         } else if (arg == "--demo") {
@@ -73,5 +78,5 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
 
 std::string guiUsage()
 {
-    return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de]";
+    return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de] [--play FILE]";
 }

@@ -1,5 +1,5 @@
 // nimo's command line: nimo [--port PATH|N]... [--emulator] [--demo]
-// [--lang pl|en|ru|it|de] [--help].
+// [--lang pl|en|ru|it|de] [--play FILE] [--help].
 // Thread safety: pure functions.
 #pragma once
 
@@ -12,6 +12,7 @@ struct SGuiOptions {
     bool emulator = false;
     bool demo = false;
     int language = -1; // -1: from the locale
+    std::string play;  // a recording to play once the window is up
     bool help = false;
 };
 
