@@ -501,6 +501,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     m_display.stop();
     m_reconnect.stop();
     m_recordTick.stop();
+    // Gone without giving the live data back: the window is closing.
+    delete m_playbackBar;
+    m_playbackBar = nullptr;
     // The reader ends after its exchange and closes a recording whole; a
     // window that closed under it would leave half a record behind.
     stopLive(m_doc, kCloseStopMs);

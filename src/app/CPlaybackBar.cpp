@@ -89,7 +89,6 @@ CPlaybackBar::CPlaybackBar(CLiveSource& target, CPlayback playback, const std::s
     connect(&m_feed, &QTimer::timeout, this, &CPlaybackBar::tick);
 
     m_playback.play(now());
-    m_feed.start();
     applyTexts();
     tick();
 }
@@ -99,6 +98,11 @@ void CPlaybackBar::tick()
     const SPlaybackStep step = m_playback.advance(now());
     m_playback.feed(step, m_target.m_diagData, m_target.m_history);
     showState();
+    // Paused or at the end nothing falls due; a press or a seek steps anew.
+    if (!m_playback.playing())
+        m_feed.stop();
+    else if (!m_feed.isActive())
+        m_feed.start();
 }
 
 void CPlaybackBar::togglePlay()

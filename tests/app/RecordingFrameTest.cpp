@@ -140,6 +140,14 @@ QString rpmOf(const diag_t& rec)
 class RecordingFrameEmu : public EmuTest {
 protected:
     std::uint64_t diagRequests() { return emu().counters().m_commands[CMD_DIAG]; }
+    // The frame linked to the controller, its reader bringing records.
+    void link(SFrameRig& rig)
+    {
+        rig.frame.show();
+        rig.frame.startFirstConnection();
+        ASSERT_TRUE(rig.doc.isConnected());
+        ASSERT_TRUE(eventually([&] { return rig.doc.m_history.added() >= 5; }));
+    }
 
     CLanguageScope english{LANG_EN};
     CDataHomeScope home;
@@ -150,10 +158,7 @@ TEST_F(RecordingFrameEmu, TheRecordButtonRecordsWhatTheRunningReaderBringsAndAFu
     emu().withState([](SEmuState& s) { s.m_serial = "SI 001"; });
     CPortScope ports({emu().path()});
     SFrameRig rig;
-    rig.frame.show();
-    rig.frame.startFirstConnection();
-    ASSERT_TRUE(rig.doc.isConnected());
-    ASSERT_TRUE(eventually([&] { return rig.doc.m_history.added() >= 5; }));
+    ASSERT_NO_FATAL_FAILURE(link(rig));
     QAction* record = rig.frame.action(ID_RECORD);
     ASSERT_NE(record, nullptr);
     EXPECT_TRUE(record->isCheckable());
@@ -257,10 +262,7 @@ TEST_F(RecordingFrameEmu, APlaybackPausesTheLiveDataDrivesTheStatusBarAndGivesTh
 {
     CPortScope ports({emu().path()});
     SFrameRig rig;
-    rig.frame.show();
-    rig.frame.startFirstConnection();
-    ASSERT_TRUE(rig.doc.isConnected());
-    ASSERT_TRUE(eventually([&] { return rig.doc.m_history.added() >= 5; }));
+    ASSERT_NO_FATAL_FAILURE(link(rig));
     const std::string file = home.path() + "/drive.bin";
     const std::vector<diag_t> drive = writeDrive(file);
 
