@@ -55,6 +55,8 @@ TEST(Playback, RecordsFallDueAtFifteenASecondTimesTheSpeedAndStopAtTheEnd)
     EXPECT_FALSE(p.playing());
     EXPECT_TRUE(p.atEnd(999));
     EXPECT_DOUBLE_EQ(p.position(999), 2.0);
+    EXPECT_EQ(playbackTimeText(p.position(999)), "0:02");
+    EXPECT_EQ(playbackTimeText(3600 + 62.9), "1:01:02");
     // Play at the end starts over, and the history with it.
     p.play(200);
     const SPlaybackStep again = p.advance(200);
@@ -110,13 +112,4 @@ TEST(Playback, ASeekShowsTheRecordThereWithTheFiveMinutesBeforeIt)
     EXPECT_EQ(hop.first, 16u);
     EXPECT_EQ(played(hop), (SRange{30, 31}));
     EXPECT_EQ(played(q.advance(1 + 1 / 15.0)), (SRange{31, 32}));
-}
-
-TEST(Playback, TimesReadAsMinutesAndSeconds)
-{
-    EXPECT_EQ(playbackTimeText(0), "0:00");
-    EXPECT_EQ(playbackTimeText(59.99), "0:59");
-    EXPECT_EQ(playbackTimeText(61), "1:01");
-    EXPECT_EQ(playbackTimeText(3600 + 62), "1:01:02");
-    EXPECT_EQ(playbackTimeText(-3), "0:00");
 }

@@ -1,7 +1,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -118,21 +117,4 @@ TEST(Recorder, AFullDiskEndsTheRecordingWithItsWholeRecordsAndALimitEndsItQuietl
 
     EXPECT_EQ(recorder.start(home.path() + "/no/such/folder.bin"), ENOENT);
     EXPECT_FALSE(recorder.recording());
-}
-
-TEST(Recorder, NamesARecordingByItsLocalTimeAndTheControllersSerial)
-{
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 9;
-    when.tm_hour = 14;
-    when.tm_min = 5;
-    when.tm_sec = 33;
-    when.tm_isdst = -1;
-    const std::time_t t = std::mktime(&when);
-    EXPECT_EQ(recordingFileName(t, "si001"), "2026-12-09_14-05-33_si001.bin");
-    // A serial is never a path.
-    EXPECT_EQ(recordingFileName(t, "../x"), "2026-12-09_14-05-33_.._x.bin");
-    EXPECT_EQ(recordingFileName(t, ""), "2026-12-09_14-05-33_unknown.bin");
 }
