@@ -20,6 +20,7 @@ constexpr SToolbarCommand kToolbar[] = {
     {ID_FILE_FACTORY, ":/icons/factory.svg", "Przywróć ustawienia fabryczne", false},
     {ID_FILE_LOAD, ":/icons/load.svg", "Otwórz", false},
     {ID_FILE_SAVE, ":/icons/save.svg", "Zapisz jako", false},
+    {ID_RECORD, ":/icons/record.svg", "Nagrywanie danych bieżących", false},
 };
 
 constexpr int kLanguageCommands[kLanguageCount] = {ID_LANG_PL, ID_LANG_EN, ID_LANG_RU, ID_LANG_IT,

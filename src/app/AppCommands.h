@@ -21,6 +21,9 @@ enum EAppCommand {
     ID_FILE_HISTORY = 32795,
     ID_FILE_COMPARE = 32796,
     ID_FILE_REPORT = 32798,
+    ID_RECORD = 32799,
+    ID_FILE_PLAYBACK = 32800,
+    ID_FILE_EXPORT_CSV = 32801,
     ID_VIEW_CORR_ALIAS = 32770,
     ID_APP_EXIT = 57665,
     ID_APP_ABOUT = 57664,
@@ -39,7 +42,7 @@ struct SToolbarCommand {
     bool reloadsSettings;
 };
 
-// The twelve toolbar buttons in their order.
+// The toolbar buttons in their order; the last one, recording, is a toggle.
 std::span<const SToolbarCommand> toolbarCommands();
 bool isViewCommand(int command);
 // The language of a language command, -1 for any other command.

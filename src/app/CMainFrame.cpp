@@ -1,7 +1,9 @@
 #include "app/CWaitCursor.h"
 #include "app/CMainFrame.h"
 
+#include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include <QActionGroup>
@@ -9,6 +11,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -25,11 +28,16 @@
 #include "app/CAutrelDoc.h"
 #include "app/CMainView.h"
 #include "app/CPlaceholderView.h"
+#include "app/CPlaybackBar.h"
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
 #include "app/ReportPdf.h"
+#include "data/CDiagFile.h"
 #include "data/CDiagInputThread.h"
+#include "data/CPlayback.h"
+#include "data/CRecorder.h"
 #include "data/CUserConfig.h"
+#include "data/LiveCsv.h"
 #include "data/SettingsFileIO.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
@@ -43,6 +51,13 @@ constexpr int kBottomHeight = 100;
 // How long closing waits for the reader to finish its exchange and close a
 // recording whole.
 constexpr std::uint32_t kCloseStopMs = 1000;
+// The recording's time and count beside its button follow at this pace.
+constexpr int kRecordTickMs = 250;
+
+QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
 } // namespace
 
@@ -103,6 +118,10 @@ CMainFrame::CMainFrame(CAutrelDoc& doc, CQtShell& shell, QWidget* parent)
         const QString filter = QString::fromStdString(translate("Dokumenty PDF (*.pdf)"));
         return COpenFile(start, filter, "pdf", true).exec(this);
     };
+    chooseDataFile = [this](const QString& start, const QString& filter, const QString& ext,
+                            bool save) { return COpenFile(start, filter, ext, save).exec(this); };
+    m_recordTick.setInterval(kRecordTickMs);
+    connect(&m_recordTick, &QTimer::timeout, this, &CMainFrame::showRecordingState);
 
     setDocumentTitle(QString::fromStdString(translate("Menu główne")));
     applyTexts();
@@ -129,7 +148,13 @@ CMainFrame::~CMainFrame()
 void CMainFrame::buildMenu()
 {
     QMenu* file = menuBar()->addMenu(QString());
-    for (const int command : {ID_FILE_HISTORY, ID_FILE_COMPARE, ID_FILE_REPORT}) {
+    // 0 stands for a separator.
+    for (const int command : {int(ID_FILE_HISTORY), int(ID_FILE_COMPARE), int(ID_FILE_REPORT), 0,
+                              int(ID_FILE_PLAYBACK), int(ID_FILE_EXPORT_CSV)}) {
+        if (command == 0) {
+            file->addSeparator();
+            continue;
+        }
         QAction* a = file->addAction(QString(), this, [this, command] { runCommand(command); });
         CMultiLangMenu::setCommandId(a, command);
         m_actions[command] = a;
@@ -182,10 +207,23 @@ void CMainFrame::buildToolbar()
             a->setCheckable(true);
             views->addAction(a);
         }
+        // Checked while a recording runs, whoever ended it.
+        if (c.command == ID_RECORD)
+            a->setCheckable(true);
         const int command = c.command;
-        connect(a, &QAction::triggered, this, [this, command] { runCommand(command); });
+        connect(a, &QAction::triggered, this, [this, command] {
+            runCommand(command);
+            // A press that could not start or stop anything leaves the
+            // button as the recorder is.
+            if (command == ID_RECORD)
+                showRecordingState();
+        });
         m_actions[c.command] = a;
     }
+    m_recordStatus = new QLabel(bar);
+    m_recordStatus->setObjectName("recordingStatus");
+    m_recordStatus->setContentsMargins(6, 0, 6, 0);
+    bar->addWidget(m_recordStatus);
 }
 
 QAction* CMainFrame::action(int command) const
@@ -208,6 +246,10 @@ void CMainFrame::applyTexts()
     if (m_splitter != nullptr)
         m_splitter->handle(1)->setAccessibleName(
             QString::fromStdString(translate("Granica widoku i paska stanu")));
+    m_recordStatus->setAccessibleName(qs(translate("Stan nagrywania")));
+    showRecordingState();
+    if (m_playbackBar != nullptr)
+        m_playbackBar->applyTexts();
 }
 
 void CMainFrame::setDocumentTitle(const QString& title)
@@ -273,6 +315,12 @@ void CMainFrame::runCommand(int command)
             compareSettings();
         else if (command == ID_FILE_REPORT)
             writeReport();
+        else if (command == ID_RECORD)
+            toggleRecording();
+        else if (command == ID_FILE_PLAYBACK)
+            choosePlayback();
+        else if (command == ID_FILE_EXPORT_CSV)
+            exportCsv();
     } catch (IError* e) {
         std::unique_ptr<IError> owned(e);
         m_shell.errorBox(e->description());
@@ -320,12 +368,17 @@ void CMainFrame::startLiveData()
     m_display.start();
 }
 
+bool CMainFrame::liveDataShown() const
+{
+    return m_doc.isConnected() || m_playbackBar != nullptr;
+}
+
 void CMainFrame::onDisplayTick()
 {
     try {
         m_bottom->updateLiveValues();
         diag_t rec{};
-        if (m_upper != nullptr && m_doc.isConnected() && m_doc.m_diagData.count() > 0) {
+        if (m_upper != nullptr && liveDataShown() && m_doc.m_diagData.count() > 0) {
             m_doc.m_diagData.getLast(rec);
             m_upper->onDiagRecord(rec);
         }
@@ -343,12 +396,21 @@ void CMainFrame::onDisplayTick()
 void CMainFrame::onLinkLost()
 {
     m_bottom->setConnectionState(false);
+    // The port is not scanned under a playback; closing it takes this up.
+    if (m_playbackBar != nullptr) {
+        m_resumeReconnect = true;
+        return;
+    }
     if (!m_reconnect.isActive())
         m_reconnect.start(RECONNECT_AFTER_LOSS_MS);
 }
 
 void CMainFrame::onReconnectTick()
 {
+    if (m_playbackBar != nullptr) {
+        m_resumeReconnect = true;
+        return;
+    }
     m_bottom->setConnectionState(m_doc.isConnected());
     // A reader that has not quite ended would share the port with the scan.
     stopLive(m_doc, kCloseStopMs);
@@ -470,8 +532,198 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     m_display.stop();
     m_reconnect.stop();
+    m_recordTick.stop();
+    // Gone without giving the live data back: the window is closing.
+    delete m_playbackBar;
+    m_playbackBar = nullptr;
     // The reader ends after its exchange and closes a recording whole; a
     // window that closed under it would leave half a record behind.
     stopLive(m_doc, kCloseStopMs);
+    m_doc.m_recorder.stop();
     event->accept();
+}
+
+void CMainFrame::toggleRecording()
+{
+    if (m_doc.m_recorder.recording())
+        stopRecording();
+    else
+        startRecording();
+    showRecordingState();
+}
+
+void CMainFrame::startRecording()
+{
+    // A playback feeds no reader; its button is off meanwhile.
+    if (m_playbackBar != nullptr)
+        return;
+    auto refuse = [this](const std::string& why) {
+        m_shell.errorBox(translateFill("Nie można rozpocząć nagrywania: %1", {why}));
+    };
+    const std::string dir = CUserConfig::recordingsDirectory();
+    if (dir.empty())
+        return refuse(translate("nie ustawiono katalogu domowego (HOME)"));
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec)
+        return refuse(dir + ": " + translate("nie można utworzyć katalogu") + " (" + ec.message() +
+                      ")");
+    const std::string name = recordingFileName(std::time(nullptr), m_doc.m_devInfo.m_serial);
+    std::string path = dir + name;
+    // Two recordings started within one second must not share a file.
+    const std::string stem = name.substr(0, name.size() - std::strlen(RECORDING_EXTENSION));
+    for (int n = 2; std::filesystem::exists(path, ec); ++n)
+        path = dir + stem + "-" + std::to_string(n) + RECORDING_EXTENSION;
+    if (const int err = m_doc.m_recorder.start(path); err != 0) {
+        std::string why = path + ": " + translate("nie można utworzyć pliku w tym katalogu");
+        if (err > 0)
+            why += std::string(" (") + std::strerror(err) + ")";
+        return refuse(why);
+    }
+    m_recordShown = true;
+    m_recordTick.start();
+}
+
+void CMainFrame::stopRecording()
+{
+    m_doc.m_recorder.stop();
+}
+
+void CMainFrame::setStatusText(const char* polish, const std::string& a, const std::string& b)
+{
+    m_statusText = polish;
+    m_statusArgs[0] = a;
+    m_statusArgs[1] = b;
+    m_recordStatus->setText(m_statusText ? qs(translateFill(m_statusText, {a, b})) : QString());
+    m_recordStatus->setVisible(m_statusText != nullptr);
+}
+
+void CMainFrame::showRecordingState()
+{
+    const SRecorderState st = m_doc.m_recorder.state();
+    const std::string records = std::to_string(st.records);
+    if (st.recording) {
+        setStatusText("Nagrywanie %1, rekordów: %2", playbackTimeText(st.seconds), records);
+    } else if (m_recordShown) {
+        // Ended by the button or on its own; either way once.
+        m_recordShown = false;
+        m_recordTick.stop();
+        setStatusText("Zapisano %1, rekordów: %2", QFileInfo(qs(st.path)).fileName().toStdString(),
+                      records);
+        if (st.failure != 0)
+            m_shell.errorBox(translateFill(
+                "Nagrywanie przerwane: nie można zapisać pliku %1 (%2). Zachowano rekordów: %3.",
+                {st.path, std::strerror(st.failure), records}));
+    } else {
+        setStatusText(m_statusText, m_statusArgs[0], m_statusArgs[1]);
+    }
+    if (QAction* a = action(ID_RECORD))
+        a->setChecked(st.recording);
+}
+
+void CMainFrame::choosePlayback()
+{
+    const QString path = chooseDataFile
+                             ? chooseDataFile(qs(CUserConfig::recordingsDirectory()),
+                                              qs(translate("Nagrania (*.bin)")), "bin", false)
+                             : QString();
+    if (!path.isEmpty())
+        openPlayback(path);
+}
+
+bool CMainFrame::openPlayback(const QString& path)
+{
+    const std::string file = path.toStdString();
+    CDiagFileReader reader;
+    std::vector<diag_t> records;
+    if (!reader.open(file)) {
+        m_shell.errorBox(file + translate(": to nie jest nagranie (nie można go odczytać albo "
+                                          "zapisano je w formacie innym niż wersja 1)"));
+        return false;
+    }
+    reader.readAll(records);
+    if (records.empty()) {
+        m_shell.errorBox(translateFill("Nagranie %1 nie zawiera żadnego rekordu.", {file}));
+        return false;
+    }
+    if (m_playbackBar != nullptr) {
+        // One recording after another: the live data stay paused.
+        removeToolBar(m_playbackBar);
+        delete m_playbackBar;
+        m_playbackBar = nullptr;
+    } else {
+        // Nothing would come to a recording while the reader rests.
+        if (m_doc.m_recorder.recording()) {
+            stopRecording();
+            showRecordingState();
+        }
+        m_resumeReconnect = m_reconnect.isActive();
+        m_reconnect.stop();
+        m_displayWasActive = m_display.isActive();
+        stopLive(m_doc, kCloseStopMs);
+    }
+    m_doc.m_diagData.clear();
+    m_doc.m_history.clear();
+    m_bottom->setPlayback(true);
+    if (QAction* a = action(ID_RECORD))
+        a->setEnabled(false);
+    m_playbackBar = new CPlaybackBar(m_doc, CPlayback(std::move(records)),
+                                     QFileInfo(path).fileName().toStdString(), playbackClock, this);
+    addToolBar(Qt::BottomToolBarArea, m_playbackBar);
+    // Queued: the bar's own button asks, and must not be deleted under it.
+    connect(m_playbackBar, &CPlaybackBar::closeRequested, this, &CMainFrame::closePlayback,
+            Qt::QueuedConnection);
+    m_display.start();
+    onDisplayTick();
+    return true;
+}
+
+void CMainFrame::closePlayback()
+{
+    if (m_playbackBar == nullptr)
+        return;
+    removeToolBar(m_playbackBar);
+    delete m_playbackBar;
+    m_playbackBar = nullptr;
+    // The live data start afresh: nothing of the recording may pass for them.
+    m_doc.m_diagData.clear();
+    m_doc.m_history.clear();
+    m_bottom->setPlayback(false);
+    m_bottom->resetValues();
+    if (QAction* a = action(ID_RECORD))
+        a->setEnabled(true);
+    if (m_doc.isConnected()) {
+        startLiveData();
+        return;
+    }
+    if (!m_displayWasActive)
+        m_display.stop();
+    if (m_resumeReconnect)
+        m_reconnect.start(RECONNECT_AFTER_LOSS_MS);
+    // Without a link the view would go on showing the recording's last record.
+    if (m_upperCommand != 0)
+        showView(m_upperCommand);
+}
+
+void CMainFrame::exportCsv()
+{
+    if (!chooseDataFile)
+        return;
+    const QString recording = chooseDataFile(qs(CUserConfig::recordingsDirectory()),
+                                             qs(translate("Nagrania (*.bin)")), "bin", false);
+    if (recording.isEmpty())
+        return;
+    const QFileInfo info(recording);
+    const QString proposed = info.path() + "/" + info.completeBaseName() + ".csv";
+    const QString csv = chooseDataFile(proposed, qs(translate("Pliki CSV (*.csv)")), "csv", true);
+    if (csv.isEmpty())
+        return;
+    CWaitCursor wait;
+    const SCsvExport r = exportRecordingCsv(recording.toStdString(), csv.toStdString());
+    if (!r.ok) {
+        m_shell.errorBox(r.error);
+        return;
+    }
+    setStatusText("Wyeksportowano %1, rekordów: %2", QFileInfo(csv).fileName().toStdString(),
+                  std::to_string(r.records));
 }

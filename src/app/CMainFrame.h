@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 #include <QDialog>
 #include <QMainWindow>
@@ -19,9 +20,11 @@
 class CAutrelDoc;
 class CBottomView;
 class CMainMenuView;
+class CPlaybackBar;
 class CQtShell;
 class CUserConfig;
 class QAction;
+class QLabel;
 class QSplitter;
 
 class CMainFrame : public QMainWindow {
@@ -73,6 +76,25 @@ public:
     // open; null otherwise.
     QDialog* openDialog() const { return m_dialog; }
 
+    // Chooses a recording or a CSV file: the folder (or a proposed path), a
+    // filter, the default extension; empty for none. Tests replace it.
+    std::function<QString(const QString& start, const QString& filter, const QString& ext,
+                          bool save)>
+        chooseDataFile;
+    // Plays a recording in place of the live data, which pause until the
+    // playback is closed. False, with the reason shown, when the file is
+    // no recording or holds no record.
+    bool openPlayback(const QString& path);
+    void closePlayback();
+    CPlaybackBar* playbackBar() const { return m_playbackBar; }
+    // The playback's clock (seconds of a steady clock); tests give their own.
+    std::function<double()> playbackClock;
+    // The recording's elapsed time and record count beside its toolbar button.
+    QLabel* recordingStatus() const { return m_recordStatus; }
+    // Whatever the status bar and the upper view show comes from a controller
+    // or from a recording played back.
+    bool liveDataShown() const;
+
 public slots:
     void onDisplayTick();
     void onReconnectTick();
@@ -94,6 +116,17 @@ private:
     void compareSettings();
     void writeReport();
     void refreshUpperControls();
+    void toggleRecording();
+    void startRecording();
+    void stopRecording();
+    // The status beside the record button; notices a recording that ended
+    // on its own (a full disk) and says why.
+    void showRecordingState();
+    void choosePlayback();
+    void exportCsv();
+    // The text beside the record button, kept so a change of language can
+    // say it again; null for none.
+    void setStatusText(const char* polish, const std::string& a = {}, const std::string& b = {});
 
     CAutrelDoc& m_doc;
     CQtShell& m_shell;
@@ -110,4 +143,13 @@ private:
     std::map<int, FViewFactory> m_views;
     QString m_docTitle;
     QPointer<QDialog> m_dialog;
+    QLabel* m_recordStatus = nullptr;
+    QTimer m_recordTick;
+    bool m_recordShown = false; // the button shows a recording under way
+    const char* m_statusText = nullptr;
+    std::string m_statusArgs[2];
+    CPlaybackBar* m_playbackBar = nullptr;
+    // What the playback paused, to take up again when it closes.
+    bool m_resumeReconnect = false;
+    bool m_displayWasActive = false;
 };

@@ -19,7 +19,7 @@ int languageOf(const std::string& code)
 bool takesValue(const std::string& arg)
 {
     return arg.rfind("--port", 0) == 0 || arg.rfind("--lang", 0) == 0 ||
-           arg.rfind("--report", 0) == 0;
+           arg.rfind("--report", 0) == 0 || arg.rfind("--play", 0) == 0;
 }
 
 bool allDigits(const std::string& s)
@@ -67,6 +67,10 @@ std::string parseGuiOptions(const std::vector<std::string>& args, SGuiOptions& o
             if (value.empty())
                 return translateFill("%1 wymaga wartości", {arg});
             opt.report = value;
+        } else if (arg == "--play") {
+            if (value.empty())
+                return translateFill("%1 wymaga wartości", {arg});
+            opt.play = value;
         } else if (arg == "--emulator") {
             opt.emulator = true;
         } else if (arg == "--demo") {
@@ -96,5 +100,5 @@ bool reportRequested(const std::vector<std::string>& args)
 std::string guiUsage()
 {
     return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de] "
-           "[--report FILE.pdf]";
+           "[--report FILE.pdf] [--play FILE]";
 }

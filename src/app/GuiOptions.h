@@ -1,5 +1,5 @@
 // nimo's command line: nimo [--port PATH|N]... [--emulator] [--demo]
-// [--lang pl|en|ru|it|de] [--report FILE.pdf] [--help].
+// [--lang pl|en|ru|it|de] [--report FILE.pdf] [--play FILE] [--help].
 // Thread safety: pure functions.
 #pragma once
 
@@ -12,6 +12,7 @@ struct SGuiOptions {
     bool emulator = false;
     bool demo = false;
     int language = -1; // -1: from the locale
+    std::string play;  // a recording to play once the window is up
     bool help = false;
     // Write the installation report here and exit, showing no window.
     std::string report;

@@ -88,7 +88,11 @@ int main(int argc, char** argv)
     CMainFrame frame(doc, shell);
     registerViews(frame);
     frame.show();
-    QTimer::singleShot(0, &frame, [&] { frame.startFirstConnection(opt.demo); });
+    QTimer::singleShot(0, &frame, [&] {
+        frame.startFirstConnection(opt.demo);
+        if (!opt.play.empty())
+            frame.openPlayback(QString::fromStdString(opt.play));
+    });
     const int rc = app.exec();
     if (emulator)
         emulator->stop();

@@ -1,6 +1,8 @@
 #include "data/CDiagFile.h"
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "errors/CRunTime.h"
 
@@ -31,9 +33,14 @@ bool CDiagFile::open(const std::string& path, bool write)
 {
     close();
     m_write = write;
+    m_records = 0;
+    m_error = 0;
+    errno = 0;
     m_file = std::fopen(path.c_str(), write ? "wb" : "rb");
-    if (!m_file)
+    if (!m_file) {
+        m_error = errno;
         return false;
+    }
     m_path = path;
     bool ok;
     if (write) {
@@ -45,8 +52,10 @@ bool CDiagFile::open(const std::string& path, bool write)
         ok = std::fread(m_header, 1, sizeof m_header, m_file) == sizeof m_header &&
              getLE32(m_header) == DIAG_FILE_VERSION;
     }
-    if (!ok)
+    if (!ok) {
+        m_error = errno;
         close();
+    }
     return ok;
 }
 
@@ -56,10 +65,21 @@ bool CDiagFile::write(const diag_t& rec)
         return false;
     // Records are kept little-endian in memory on every platform we build for;
     // the file holds them exactly as in memory.
+    errno = 0;
     if (std::fwrite(&rec, 1, sizeof rec, m_file) != sizeof rec || std::fflush(m_file) != 0) {
+        m_error = errno != 0 ? errno : EIO;
+        // A full disk takes part of a record; the file must end after the
+        // last whole one. Cut only after closing, which may push out more of
+        // what stdio still holds.
+        const std::string path = m_path;
+        const auto whole = static_cast<std::uintmax_t>(DIAG_FILE_HEADER + m_records * sizeof rec);
         close();
+        std::error_code ec;
+        if (std::filesystem::file_size(path, ec) > whole && !ec)
+            std::filesystem::resize_file(path, whole, ec);
         return false;
     }
+    ++m_records;
     return true;
 }
 

@@ -26,15 +26,22 @@ public:
     bool open(const std::string& path, bool write);
     // A record goes out whole and reaches the file before this returns, so a
     // recording ended at any moment holds only whole records. A short transfer
-    // closes the file and returns false.
+    // (a full disk) closes the file, cuts off the part of the record that got
+    // in and returns false; error() then says why.
     bool write(const diag_t& rec);
     bool read(diag_t& rec);
     void close();
     bool isOpen() const { return m_file != nullptr; }
     const std::string& path() const { return m_path; }
+    // Records written since the file was opened.
+    std::uint64_t records() const { return m_records; }
+    // The system's error number of the last failed open or write, 0 if none.
+    int error() const { return m_error; }
 
 private:
     bool m_write = false;
+    std::uint64_t m_records = 0;
+    int m_error = 0;
     std::FILE* m_file = nullptr;
     unsigned char m_header[DIAG_FILE_HEADER] = {};
     std::string m_path;

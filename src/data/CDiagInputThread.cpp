@@ -61,13 +61,21 @@ CDiagRSThread::CDiagRSThread(CLiveSource& source, std::string recording)
 {
     m_source.m_liveReaders.enter();
     if (m_recording != NO_RECORDING)
-        m_file.open(m_recording, true);
+        m_ownsRecording = m_source.m_recorder.start(m_recording) == 0;
 }
 
 CDiagRSThread::~CDiagRSThread()
 {
-    m_file.close();
+    endOwnRecording();
     m_source.m_liveReaders.leave();
+}
+
+void CDiagRSThread::endOwnRecording()
+{
+    // A recording someone started since is theirs to end.
+    if (m_ownsRecording && m_source.m_recorder.state().path == m_recording)
+        m_source.m_recorder.stop();
+    m_ownsRecording = false;
 }
 
 void CDiagRSThread::onStart()
@@ -78,7 +86,7 @@ void CDiagRSThread::onStart()
 
 void CDiagRSThread::onStop()
 {
-    m_file.close();
+    endOwnRecording();
 }
 
 int CDiagRSThread::readRecord(diag_t& rec)
@@ -94,8 +102,9 @@ void CDiagRSThread::processRecord(const diag_t& rec)
     diag_t kept = rec;
     if (petrolTimeMs(kept.channels[0].petrolA) < DIAG_MIN_PETROL_MS)
         kept.channels[0].petrolA = 0;
-    if (m_file.isOpen())
-        m_file.write(kept);
+    // Recorded before anyone can see it in the buffer: a record shown while a
+    // recording runs is in that recording.
+    m_source.m_recorder.write(kept);
     m_data.add(kept);
     m_source.m_history.add(liveHistorySeconds(), kept);
 }

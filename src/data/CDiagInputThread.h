@@ -50,7 +50,9 @@ protected:
 
 class CDiagRSThread : public CDiagInputThread {
 public:
-    // recording is a path to write a recording to, or NO_RECORDING.
+    // recording is a path to write a recording to, or NO_RECORDING. Such a
+    // recording is this reader's own and ends with it; every record also
+    // goes through the source's recorder, which others switch on and off.
     CDiagRSThread(CLiveSource& source, std::string recording);
     ~CDiagRSThread() override;
 
@@ -63,8 +65,10 @@ protected:
     bool lineFailed() override;
 
 private:
+    void endOwnRecording();
+
     CLiveSource& m_source;
-    CDiagFile m_file;
+    bool m_ownsRecording = false;
 };
 
 // Starts the reader under the process's thread manager, once the controller

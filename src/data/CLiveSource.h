@@ -12,6 +12,7 @@
 
 #include "data/CDiagData.h"
 #include "data/CLiveHistory.h"
+#include "data/CRecorder.h"
 #include "data/DiagRecord.h"
 
 // Readers whose objects still exist; one waits for none to be left without
@@ -49,6 +50,9 @@ public:
     CDiagData m_diagData;
     // Every record of the last minutes, for the plot; the reader fills both.
     CLiveHistory m_history;
+    // The recording the reader writes every record it keeps through; started
+    // and stopped by whoever shows the live data, while the reader runs.
+    CRecorder m_recorder;
     // Cleared to ask the reader to end after its current exchange.
     std::atomic<std::uint8_t> m_runFlag{0};
     CReaderCount m_liveReaders;

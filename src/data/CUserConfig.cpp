@@ -123,6 +123,12 @@ std::string CUserConfig::historyDirectory(const std::string& serial)
     return base.empty() ? std::string() : base + "History/" + historyFolderName(serial) + "/";
 }
 
+std::string CUserConfig::recordingsDirectory()
+{
+    const std::string base = dataDirectory();
+    return base.empty() ? std::string() : base + "Recordings/";
+}
+
 std::string CUserConfig::historyFolderName(const std::string& serial)
 {
     std::string name;

@@ -25,6 +25,9 @@ public:
     // The serial is made fit for a file name first (historyFolderName).
     // Empty when neither variable is set.
     static std::string historyDirectory(const std::string& serial);
+    // The data directory's Recordings/, where the application records live
+    // data; not created, ends in "/". Empty when neither variable is set.
+    static std::string recordingsDirectory();
     // The serial as one path component: letters, digits, '-', '_' and '.'
     // kept, anything else '_'; "unknown" for a serial that names no folder.
     static std::string historyFolderName(const std::string& serial);

@@ -179,7 +179,7 @@ void CBottomView::showValues(const SStatusBarValues& values)
 
 void CBottomView::updateLiveValues()
 {
-    if (!m_doc.isConnected())
+    if (!m_doc.isConnected() && !m_playback)
         return;
     // One locked copy of the newest record: the reader may clear or trim the
     // buffer between two calls, and a record copied this way is always a real one.

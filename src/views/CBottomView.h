@@ -28,6 +28,9 @@ public:
     // Each display tick: the six values and the fuel in use from the newest
     // record; nothing changes while the link is down or no record came yet.
     void updateLiveValues();
+    // While a recording plays its records are shown as live ones, with or
+    // without a link.
+    void setPlayback(bool on) { m_playback = on; }
     void setConnectionState(bool connected);
     void setErrorIndicator(bool errors);
     // Every 20th display tick: reads the controller's fault record while the
@@ -58,6 +61,7 @@ private:
     CAutrelDoc& m_doc;
     CLPGBarTexts m_texts;
     bool m_errorsShown = false;
+    bool m_playback = false;
     CColorStatic* m_link = nullptr;
     CColorStatic* m_fuel = nullptr;
     CColorStatic* m_errors = nullptr;

@@ -92,3 +92,17 @@ private:
     std::string m_oldData;
     bool m_hadOldData = false;
 };
+
+// The reader writes monitor's recording, so it holds every record the reader
+// brought; the output may fall behind an unpaced line and drop some, and
+// then stderr must say how many of how many it printed.
+inline bool printedAllOrSaidSo(std::size_t printed, std::size_t recorded, const std::string& err)
+{
+    if (printed == recorded)
+        return true;
+    const std::string p = std::to_string(printed);
+    const std::string r = std::to_string(recorded);
+    const std::size_t at = err.find(" " + p + " ");
+    return printed < recorded && at != std::string::npos &&
+           err.find(" " + r + " ", at + p.size()) != std::string::npos;
+}

@@ -48,6 +48,8 @@ inline constexpr SExpectedWindowRow kWindowRows[] = {
     {"CMainMenuTexts", 32795, "Historia ustawień...", "Settings history..."},
     {"CMainMenuTexts", 32796, "Porównaj ustawienia...", "Compare settings..."},
     {"CMainMenuTexts", 32798, "Raport z instalacji...", "Installation report..."},
+    {"CMainMenuTexts", 32800, "Odtwórz nagranie...", "Play a recording..."},
+    {"CMainMenuTexts", 32801, "Eksportuj nagranie do CSV...", "Export a recording to CSV..."},
     {"CMainMenuTexts", 57665, "Wyjście", "Exit"},
     {"CMainMenuTexts", 1, "Język", "Language"},
     {"CMainMenuTexts", 32772, "Polski", "Polish"},

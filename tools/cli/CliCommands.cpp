@@ -486,7 +486,9 @@ DESCRIPTION
 
   Ends after N records, after S seconds, or on SIGINT/SIGTERM, always
   stopping the reader first. --record FILE writes every record to a recording
-  file (replay reads it); it holds only whole records whenever it ends.
+  file (replay reads it); it holds only whole records whenever it ends. The
+  reader itself records, so should the output fall behind a fast line, the
+  recording still holds every record and stderr says how many were printed.
 
   When the link is lost, monitor says so on stderr, tries the ports again
   every second (the given --port ones, else the last port and ports 1 to 7)

@@ -49,10 +49,13 @@ private:
     // Waits up to ms, in short steps, unless the monitor is to end.
     void pause(std::uint32_t ms) const;
     bool reconnect();
+    // The reader writes the recording; a write that failed ends it, and the
+    // stream goes on without it.
+    void reportRecordingFailure();
 
     SCliContext& m_c;
     ELiveFormat m_format;
-    CDiagFile m_recording;
+    bool m_recordingFailed = false;
     std::optional<Clock::time_point> m_deadline;
     std::uint64_t m_printed = 0;
     bool m_done = false;
@@ -76,9 +79,6 @@ bool CMonitor::drain()
     for (const diag_t& rec : m_batch) {
         if (m_done)
             break;
-        if (m_recording.isOpen() && !m_recording.write(rec))
-            m_c.err << "nimo-cli: " << translate("nie można zapisać nagrania ") << m_c.opt.record
-                    << translate("; nagrywanie przerwane, odczyt trwa dalej") << std::endl;
         m_c.out << liveLine(rec, m_format) << '\n';
         ++m_printed;
         if (m_c.opt.count && m_printed >= *m_c.opt.count)
@@ -87,7 +87,19 @@ bool CMonitor::drain()
     m_c.out.flush();
     if (!m_c.out)
         m_done = true;
+    reportRecordingFailure();
     return !m_done;
+}
+
+void CMonitor::reportRecordingFailure()
+{
+    if (m_c.opt.record.empty() || m_recordingFailed)
+        return;
+    if (m_c.device.m_recorder.state().failure == 0)
+        return;
+    m_recordingFailed = true;
+    m_c.err << "nimo-cli: " << translate("nie można zapisać nagrania ") << m_c.opt.record
+            << translate("; nagrywanie przerwane, odczyt trwa dalej") << std::endl;
 }
 
 bool CMonitor::reconnect()
@@ -97,7 +109,9 @@ bool CMonitor::reconnect()
 
 int CMonitor::run()
 {
-    if (!m_c.opt.record.empty() && !m_recording.open(m_c.opt.record, true))
+    // Limited to --count, so the recording holds just the records printed.
+    if (!m_c.opt.record.empty() &&
+        m_c.device.m_recorder.start(m_c.opt.record, m_c.opt.count.value_or(0)) != 0)
         return cliFail(m_c, CLI_REFUSED, translate("nie można zapisać nagrania ") + m_c.opt.record);
     if (m_c.opt.seconds) {
         m_deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
@@ -105,10 +119,12 @@ int CMonitor::run()
     }
     CCliStopScope acceptStop;
     m_c.shell.clearLinkLost();
-    if (!startLive(m_c.device))
+    if (!startLive(m_c.device)) {
+        m_c.device.m_recorder.stop();
         return cliFail(
             m_c, CLI_FAILED,
             translate("sterownik nie przeszedł testu połączenia; brak danych bieżących"));
+    }
     if (m_format == ELiveFormat::Text)
         m_c.out << liveHeader(m_format) << std::endl;
 
@@ -133,7 +149,17 @@ int CMonitor::run()
     // Records that arrived before the reader ended still count, up to --count.
     if (!m_done)
         drain();
-    m_recording.close();
+    m_c.device.m_recorder.stop();
+    reportRecordingFailure();
+    // The reader records every record it brings; the output drops the oldest
+    // when it falls far behind a fast line, and must not do so unsaid.
+    const SRecorderState recorded = m_c.device.m_recorder.state();
+    if (!m_c.opt.record.empty() && recorded.failure == 0 && recorded.records > m_printed)
+        m_c.err << "nimo-cli: "
+                << translateFill("wypisano %1 z %2 nagranych rekordów; wyjście nie nadążało za "
+                                 "odczytem",
+                                 {std::to_string(m_printed), std::to_string(recorded.records)})
+                << std::endl;
     if (!stopped)
         return cliFail(m_c, CLI_FAILED,
                        translate("odczyt danych bieżących nie zatrzymał się na czas"));

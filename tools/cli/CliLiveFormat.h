@@ -1,5 +1,6 @@
 // One diagnostic record as a line of live values: text columns, a JSON
-// object, or CSV. monitor and replay print the same columns.
+// object, or CSV. monitor and replay print the same columns, the ones the
+// application exports (data/LiveCsv.h).
 // Thread safety: pure functions.
 #pragma once
 
