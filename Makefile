@@ -31,18 +31,28 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
 
+# Any report fails the run; what Qt and the system libraries are known to
+# report is suppressed in scripts/sanitizers, each entry with its reason.
+SAN_DIR = $(CURDIR)/scripts/sanitizers
+SAN_ENV = LSAN_OPTIONS=suppressions=$(SAN_DIR)/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	TSAN_OPTIONS=suppressions=$(SAN_DIR)/tsan.supp:halt_on_error=1:second_deadlock_stack=1
+
 asan: deps
 	cmake --preset asan
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ctest --output-on-failure -j $(JOBS) -L 'unit|integration' --timeout 600
+	cd build-asan && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) -L 'unit|integration|gui' \
+		--timeout 600
 
-# The thread sanitizer on everything that runs more than one thread.
-TSAN_TESTS = test_msglib test_data test_data_link test_link_pty test_link_device_emu
+# The thread sanitizer on everything that runs more than one thread, the
+# application's reader, display tick, lost link and shutdown included.
+TSAN_TESTS = test_msglib test_data test_data_link test_link_pty test_link_device_emu \
+	test_app_frame test_views_statusbar test_app_recording
 tsan: deps
 	cmake --preset tsan
 	cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) --timeout 600 \
-		-R '^(ThreadManager|Thread|Event|Semaphore|Mutex|DiagData|ReaderLoop|ReaderLink|ReaderEmu|Exchange|DeviceEmu)'
+	cd build-tsan && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600 \
+		-R '^(ThreadManager|Thread|Event|Semaphore|Mutex|DiagData|ReaderLoop|ReaderLink|ReaderEmu|Exchange|DeviceEmu|MainFrameEmu|BottomViewEmu|RecordingFrame)'
 
 # Each fuzz target for FUZZ_SECONDS (clang and libFuzzer). A target's committed
 # seeds in fuzz/<target>/corpus are read but never written; what it finds

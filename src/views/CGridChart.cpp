@@ -242,7 +242,8 @@ void CGridChart::drawTexts(QPainter& p) const
     // Written upwards, near the left edge.
     const int edge = std::max(1, static_cast<int>(std::lround(kCaptionEdge * m_scale)));
     p.save();
-    p.translate(edge, top + plotHeight / 2);
+    const int middle = top + plotHeight / 2; // on a whole pixel, as the grid lines are
+    p.translate(edge, middle);
     p.rotate(-90);
     p.drawText(QRect(-plotHeight / 2, 0, plotHeight, captions.height()), Qt::AlignCenter,
                m_yCaption);

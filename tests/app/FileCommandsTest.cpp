@@ -25,23 +25,9 @@
 #include "lang/LanguageScope.h"
 #include "link/CPortList.h"
 #include "link/Protocol.h"
+#include "support/FrameRig.h"
 
 namespace {
-
-// The port list holds only the emulator: no real serial port is probed.
-class CPortScope {
-public:
-    explicit CPortScope(std::vector<std::string> paths)
-    {
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths(std::move(paths));
-    }
-    ~CPortScope()
-    {
-        CPortList::setUserPaths({});
-        CPortList::setSystemScan(true);
-    }
-};
 
 // The desktop shell as it is, with the waiting windows written down.
 class CLoggingShell : public CQtShell {

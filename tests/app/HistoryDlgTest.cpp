@@ -24,44 +24,9 @@
 #include "link/CPortList.h"
 #include "link/Protocol.h"
 #include "support/DataHomeScope.h"
+#include "support/FrameRig.h"
 
 namespace {
-
-class CPortScope {
-public:
-    explicit CPortScope(std::vector<std::string> paths) : m_saved(CPortList::userPaths())
-    {
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths(std::move(paths));
-    }
-    ~CPortScope()
-    {
-        CPortList::setUserPaths(m_saved);
-        CPortList::setSystemScan(true);
-    }
-
-private:
-    std::vector<std::string> m_saved;
-};
-
-struct SFrameRig {
-    SFrameRig()
-    {
-        shell.m_fastSleep = true;
-        shell.onErrorBox = [this](const std::string& t) { errors.push_back(t); };
-        shell.onAskDemoMode = [] { return false; };
-        shell.onAsk = [this](const std::string& q) {
-            questions.push_back(q);
-            return answer;
-        };
-    }
-    CQtShell shell;
-    CAutrelDoc doc{shell};
-    CMainFrame frame{doc, shell};
-    std::vector<std::string> errors;
-    std::vector<std::string> questions;
-    bool answer = false;
-};
 
 QString cellText(QTableWidget* t, int row, int column)
 {

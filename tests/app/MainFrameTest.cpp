@@ -17,40 +17,9 @@
 #include "app/CQtShell.h"
 #include "lang/LanguageScope.h"
 #include "link/CPortList.h"
+#include "support/FrameRig.h"
 
 namespace {
-
-// Runs the event loop until the condition holds or the time is up.
-template <class F>
-bool eventually(F&& f, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-// The port list holds only the test's paths: no real serial port is probed.
-class CPortScope {
-public:
-    explicit CPortScope(std::vector<std::string> paths) : m_saved(CPortList::userPaths())
-    {
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths(std::move(paths));
-    }
-    ~CPortScope()
-    {
-        CPortList::setUserPaths(m_saved);
-        CPortList::setSystemScan(true);
-    }
-
-private:
-    std::vector<std::string> m_saved;
-};
 
 // A view that counts what the frame asks of it.
 class CCountingView : public CMainMenuView {
@@ -62,24 +31,6 @@ public:
     int records = 0;
     int refreshes = 0;
     int reloads = 0;
-};
-
-struct SFrameRig {
-    SFrameRig()
-    {
-        shell.m_fastSleep = true;
-        shell.onErrorBox = [this](const std::string& t) { errors.push_back(t); };
-        shell.onAskDemoMode = [this] {
-            ++demoQuestions;
-            return answerDemo;
-        };
-    }
-    CQtShell shell;
-    CAutrelDoc doc{shell};
-    CMainFrame frame{doc, shell};
-    std::vector<std::string> errors;
-    int demoQuestions = 0;
-    bool answerDemo = false;
 };
 
 } // namespace

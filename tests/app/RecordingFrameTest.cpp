@@ -37,53 +37,18 @@
 #include "link/Protocol.h"
 #include "support/DataHomeScope.h"
 #include "support/FileSizeLimit.h"
+#include "support/FrameRig.h"
 #include "views/CBottomView.h"
 
 namespace {
 
-template <class F>
-bool eventually(F&& f, int ms = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-class CPortScope {
-public:
-    explicit CPortScope(std::vector<std::string> paths) : m_saved(CPortList::userPaths())
+// The playback runs on the test's own clock.
+struct SPlaybackRig : SFrameRig {
+    SPlaybackRig()
     {
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths(std::move(paths));
-    }
-    ~CPortScope()
-    {
-        CPortList::setUserPaths(m_saved);
-        CPortList::setSystemScan(true);
-    }
-
-private:
-    std::vector<std::string> m_saved;
-};
-
-struct SFrameRig {
-    SFrameRig()
-    {
-        shell.m_fastSleep = true;
-        shell.onErrorBox = [this](const std::string& t) { errors.push_back(t); };
-        shell.onAskDemoMode = [] { return false; };
         frame.playbackClock = [this] { return clock; };
     }
-    CQtShell shell;
-    CAutrelDoc doc{shell};
-    CMainFrame frame{doc, shell};
-    std::vector<std::string> errors;
-    double clock = 1000; // the playback's, moved by the test alone
+    double clock = 1000; // moved by the test alone
 };
 
 bool sameRecord(const diag_t& a, const diag_t& b)
@@ -157,7 +122,7 @@ TEST_F(RecordingFrameEmu, TheRecordButtonRecordsWhatTheRunningReaderBringsAndAFu
 {
     emu().withState([](SEmuState& s) { s.m_serial = "SI 001"; });
     CPortScope ports({emu().path()});
-    SFrameRig rig;
+    SPlaybackRig rig;
     ASSERT_NO_FATAL_FAILURE(link(rig));
     QAction* record = rig.frame.action(ID_RECORD);
     ASSERT_NE(record, nullptr);
@@ -261,7 +226,7 @@ TEST_F(RecordingFrameEmu, TheRecordButtonRecordsWhatTheRunningReaderBringsAndAFu
 TEST_F(RecordingFrameEmu, APlaybackPausesTheLiveDataDrivesTheStatusBarAndGivesThemBack)
 {
     CPortScope ports({emu().path()});
-    SFrameRig rig;
+    SPlaybackRig rig;
     ASSERT_NO_FATAL_FAILURE(link(rig));
     const std::string file = home.path() + "/drive.bin";
     const std::vector<diag_t> drive = writeDrive(file);
@@ -337,7 +302,7 @@ TEST(RecordingFrame, APlaybackNeedsNoControllerAndTheReconnectionWaitsForIt)
     CLanguageScope polish(LANG_PL);
     CDataHomeScope home;
     CPortScope ports({"/nonexistent/ttyNIMO"});
-    SFrameRig rig;
+    SPlaybackRig rig;
     rig.frame.startFirstConnection();
     ASSERT_FALSE(rig.doc.isConnected());
     ASSERT_TRUE(rig.frame.reconnecting());

@@ -33,6 +33,7 @@
 #include "link/CPortList.h"
 #include "link/Protocol.h"
 #include "support/AutoSetupEmu.h"
+#include "support/FrameRig.h"
 #include "support/ShortLinkTiming.h"
 #include "views/CAutoSetupDisplay.h"
 #include "views/CAutoSetupView.h"
@@ -44,36 +45,6 @@ constexpr double kTrueOffsetMs = 1.20;
 constexpr double kGasKpa = 130;
 const QColor kGreen(0, 200, 0);
 const QColor kGrey(170, 170, 170);
-
-template <class F>
-bool eventually(F&& f, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-class CPortScope {
-public:
-    explicit CPortScope(std::vector<std::string> paths) : m_saved(CPortList::userPaths())
-    {
-        CPortList::setSystemScan(false);
-        CPortList::setUserPaths(std::move(paths));
-    }
-    ~CPortScope()
-    {
-        CPortList::setUserPaths(m_saved);
-        CPortList::setSystemScan(true);
-    }
-
-private:
-    std::vector<std::string> m_saved;
-};
 
 // What a fitter sees of the boxes, in order.
 struct SBoxes {
