@@ -20,6 +20,7 @@ enum EAppCommand {
     ID_FILE_SAVE = 32789,
     ID_FILE_HISTORY = 32795,
     ID_FILE_COMPARE = 32796,
+    ID_VIEW_PLOT = 32797,
     ID_VIEW_CORR_ALIAS = 32770,
     ID_APP_EXIT = 57665,
     ID_APP_ABOUT = 57664,
@@ -38,7 +39,7 @@ struct SToolbarCommand {
     bool reloadsSettings;
 };
 
-// The twelve toolbar buttons in their order.
+// The thirteen toolbar buttons in their order.
 std::span<const SToolbarCommand> toolbarCommands();
 bool isViewCommand(int command);
 // The language of a language command, -1 for any other command.

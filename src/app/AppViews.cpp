@@ -11,6 +11,7 @@
 #include "views/CDisplayView.h"
 #include "views/CErrCodesView.h"
 #include "views/CFuelSensorView.h"
+#include "views/CPlotView.h"
 #include "views/CServiceToolsView.h"
 #include "views/CSettingsView.h"
 
@@ -46,4 +47,5 @@ void registerViews(CMainFrame& frame)
     addView<CErrCodesView>(frame, ID_VIEW_ERRCODES);
     addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
     addView<CDevInfoView>(frame, ID_VIEW_DEVINFO);
+    addView<CPlotView>(frame, ID_VIEW_PLOT);
 }
