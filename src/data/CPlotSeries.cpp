@@ -37,12 +37,6 @@ void CPlotSeries::append(const std::vector<STimedRecord>& records)
         m_samples.pop_front();
 }
 
-void CPlotSeries::clear()
-{
-    m_samples.clear();
-    m_added = 0;
-}
-
 std::size_t firstSampleFrom(const std::deque<SPlotSample>& samples, double seconds)
 {
     const auto it =

@@ -24,7 +24,6 @@ public:
     // (a new clock, a playback) or lost records this copy never saw is taken
     // whole instead. True when anything changed.
     bool follow(CLiveHistory& history);
-    void clear();
 
     const std::deque<SPlotSample>& samples() const { return m_samples; }
     bool empty() const { return m_samples.empty(); }

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPolygonF>
+#include <QPolygon>
 
 namespace {
 
@@ -246,10 +248,16 @@ void CPlotChart::buildGrid()
                    Qt::AlignRight | Qt::AlignBottom, m_units[static_cast<std::size_t>(c)]);
         p.fillRect(QRect(right, a.top, std::max(1, gap / 2), a.height), color);
         const int decimals = scaleDecimals(r.min, r.max);
-        for (const double v : scaleValues(r.min, r.max)) {
-            const int y = static_cast<int>(std::lround(yOfValue(a, r.min, r.max, v)));
-            p.drawText(QRect(x0, y - textHeight / 2, right - x0 - gap / 2, textHeight),
-                       Qt::AlignRight | Qt::AlignVCenter, scaleLabel(v, decimals));
+        const std::vector<double> values = scaleValues(r.min, r.max);
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            const int y = static_cast<int>(std::lround(yOfValue(a, r.min, r.max, values[k])));
+            // The ends' labels stand inside the plot's height, clear of the
+            // unit above and the time labels below.
+            const int top = k == 0                   ? y - textHeight
+                            : k + 1 == values.size() ? y
+                                                     : y - textHeight / 2;
+            p.drawText(QRect(x0, top, right - x0 - gap / 2, textHeight),
+                       Qt::AlignRight | Qt::AlignVCenter, scaleLabel(values[k], decimals));
         }
     }
 }
@@ -259,29 +267,44 @@ void CPlotChart::drawTrace(QPainter& p, int channel, const SPlotArea& area) cons
     const SRange r = m_ranges[static_cast<std::size_t>(channel)];
     const std::vector<SPlotColumn> columns =
         plotColumns(m_series.samples(), channel, area, timeAxis());
-    p.setPen(QPen(kChannelColors[channel], std::max(1.0, std::round(kTracePx * m_scale)),
-                  Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    QPolygonF line;
-    auto flush = [&] {
-        if (line.size() == 1)
-            p.drawPoint(line.front());
-        else if (line.size() > 1)
-            p.drawPolyline(line);
-        line.clear();
+    auto y = [&](double v) {
+        return static_cast<int>(std::floor(yOfValue(area, r.min, r.max, v)));
     };
+    QPolygon line;
+    std::vector<QPolygon> runs;
     for (const SPlotColumn& c : columns) {
-        if (!c.joined)
-            flush();
-        const double x = c.x + 0.5;
-        auto y = [&](double v) { return yOfValue(area, r.min, r.max, v); };
-        line << QPointF(x, y(c.first));
+        if (!c.joined && !line.isEmpty())
+            runs.push_back(std::exchange(line, QPolygon()));
+        line << QPoint(c.x, y(c.first));
         if (c.low != c.high) {
-            line << QPointF(x, y(c.low)) << QPointF(x, y(c.high));
+            // Through the column's extremes the shorter way round, so that no
+            // pixel of it is drawn twice more than needed.
+            const bool lowFirst = std::fabs(c.first - c.low) + std::fabs(c.high - c.last) <=
+                                  std::fabs(c.high - c.first) + std::fabs(c.last - c.low);
+            const int a = y(lowFirst ? c.low : c.high);
+            const int b = y(lowFirst ? c.high : c.low);
+            line << QPoint(c.x, a) << QPoint(c.x, b);
         }
         if (c.last != c.first || c.low != c.high)
-            line << QPointF(x, y(c.last));
+            line << QPoint(c.x, y(c.last));
     }
-    flush();
+    if (!line.isEmpty())
+        runs.push_back(std::move(line));
+    // A wide pen makes the painter outline the whole polyline, which for
+    // thousands of up-and-down strokes costs a hundred times more than a
+    // one-pixel line; the thickness comes from repeating that line shifted
+    // diagonally instead, which widens vertical and level strokes alike.
+    p.setPen(QPen(kChannelColors[channel], 0));
+    const int thickness = std::max(1, static_cast<int>(std::lround(kTracePx * m_scale)));
+    for (const QPolygon& run : runs) {
+        for (int shift = 0; shift < thickness; ++shift) {
+            const QPolygon shifted = run.translated(shift, shift);
+            if (shifted.size() == 1)
+                p.drawPoint(shifted.front());
+            else
+                p.drawPolyline(shifted);
+        }
+    }
 }
 
 void CPlotChart::drawCursor(QPainter& p, const SPlotArea& area) const
@@ -312,7 +335,9 @@ void CPlotChart::paintEvent(QPaintEvent*)
     const SPlotArea a = plotGeometry().plot;
     // Values beyond a range run off the plot rather than over the scales.
     p.setClipRect(QRect(a.left + 1, a.top + 1, a.width - 2, a.height - 2));
-    for (int c = 0; c < PLOT_CHANNELS; ++c)
+    // The last channels first: the lambda probe's constant swings would
+    // otherwise hide the speed and the injection times under them.
+    for (int c = PLOT_CHANNELS - 1; c >= 0; --c)
         if (m_shown[static_cast<std::size_t>(c)])
             drawTrace(p, c, a);
     if (m_cursor)

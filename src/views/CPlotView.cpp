@@ -27,20 +27,21 @@ constexpr int ID_VALUE = 1450;
 
 // Design layout of the 1024 × 580 upper pane: the controls in a row on top,
 // the plot under them over the whole width, and below it the channels in two
-// halves of four rows: name, range and the value read out.
+// halves of four rows: name, range and the value read out. The last row ends
+// 40 pixels short of the pane, which a small screen's toolbar takes.
 constexpr int kPaneHeight = 580;
 constexpr int kRightMargin = 5;
-constexpr int kTopY = 6;
-constexpr int kTopHeight = 26;
+constexpr int kTopY = 4;
+constexpr int kTopHeight = 24;
 const QRect kSpanLabel(10, kTopY, 110, kTopHeight);
 const QRect kSpan(122, kTopY, 90, kTopHeight);
 const QRect kPause(224, kTopY, 120, kTopHeight);
 const QRect kDefaults(356, kTopY, 180, kTopHeight);
 const QRect kTime(556, kTopY, 300, kTopHeight);
-const QRect kChart(0, 38, 1024 - kRightMargin, 400);
-constexpr int kHeaderY = 442;
-constexpr int kHeaderHeight = 18;
-constexpr int kRowY = 462;
+const QRect kChart(0, 32, 1024 - kRightMargin, 380);
+constexpr int kHeaderY = 414;
+constexpr int kHeaderHeight = 16;
+constexpr int kRowY = 432;
 constexpr int kRowPitch = 28;
 constexpr int kRowHeight = 24;
 constexpr int kRows = 4;
