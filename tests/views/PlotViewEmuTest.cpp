@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPushButton>
@@ -167,6 +168,21 @@ TEST_F(PlotViewEmu, PlotsLiveDataHidesSpansPausesAndReadsTheCursor)
     ASSERT_TRUE(eventually([&] { return doc.m_history.added() > added + 8; }));
     EXPECT_EQ(view->series().samples().size(), shown);
     EXPECT_EQ(chart.grab().toImage(), frozen);
+
+    // A range edited by its ends: an end moved past the other pushes it on,
+    // so the scale never turns empty; the defaults come back at a click.
+    auto* gasMin = view->findChild<QDoubleSpinBox*>("1433");
+    auto* gasMax = view->findChild<QDoubleSpinBox*>("1443");
+    gasMax->setValue(100);
+    EXPECT_EQ(chart.range(PLOT_GAS_KPA).max, 100);
+    gasMin->setValue(150);
+    EXPECT_EQ(chart.range(PLOT_GAS_KPA).min, 150);
+    EXPECT_EQ(chart.range(PLOT_GAS_KPA).max, 160);
+    EXPECT_EQ(gasMax->value(), 160);
+    view->findChild<QPushButton*>("1404")->click();
+    EXPECT_EQ(chart.range(PLOT_GAS_KPA).min, 0);
+    EXPECT_EQ(chart.range(PLOT_GAS_KPA).max, 200);
+    EXPECT_EQ(gasMin->value(), 0);
 
     // The cursor on a record by a click, moved by a drag and the arrow keys;
     // the readout shows that record's values from the controller's fields.
