@@ -17,22 +17,9 @@
 #include "app/CQtShell.h"
 #include "lang/LanguageScope.h"
 #include "link/CPortList.h"
+#include "support/Eventually.h"
 
 namespace {
-
-// Runs the event loop until the condition holds or the time is up.
-template <class F>
-bool eventually(F&& f, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // The port list holds only the test's paths: no real serial port is probed.
 class CPortScope {

@@ -33,6 +33,7 @@
 #include "link/CPortList.h"
 #include "link/Protocol.h"
 #include "support/AutoSetupEmu.h"
+#include "support/Eventually.h"
 #include "support/ShortLinkTiming.h"
 #include "views/CAutoSetupDisplay.h"
 #include "views/CAutoSetupView.h"
@@ -44,19 +45,6 @@ constexpr double kTrueOffsetMs = 1.20;
 constexpr double kGasKpa = 130;
 const QColor kGreen(0, 200, 0);
 const QColor kGrey(170, 170, 170);
-
-template <class F>
-bool eventually(F&& f, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class CPortScope {
 public:

@@ -21,24 +21,12 @@
 #include "data/Conversions.h"
 #include "data/StatusBarValues.h"
 #include "support/DeviceEmuTest.h"
+#include "support/Eventually.h"
 #include "views/CPlotChart.h"
 #include "views/CPlotView.h"
 #include "views/ChartInput.h"
 
 namespace {
-
-template <class F>
-bool eventually(F&& f, int ms = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 // Pixels of exactly this colour inside the plot's frame: the traces are
 // drawn without antialiasing, and nothing else there has a channel's colour.
