@@ -1,10 +1,15 @@
 // Figures of the desktop application: time from process start to the first
 // painted main window (demonstration mode, no port scan), resident memory
 // and CPU share of the whole process over S seconds of live data at the line
-// rate with the gauges view shown (the controller is a separate nimo-emu
-// process, so its work is not counted), and the median time to paint the
-// upper view once.
-// Usage: bench_app [SECONDS]   (default 60; the platform as QT_QPA_PLATFORM says)
+// rate with the gauges view shown and then with the plot shown (the
+// controller is a separate nimo-emu process, so its work is not counted),
+// the median time to paint the upper view once, the plot's paint with five
+// full minutes, and the resident memory while the plot stays shown for M
+// minutes (at 1, 5 and M), which must not grow once the five-minute ring is full.
+// Usage: bench_app [SECONDS] [--repeat N] [--rss-minutes M]
+//   SECONDS of live data per CPU figure (default 60), N alternating runs of
+//   both views with their medians (default 1), M minutes of the memory run
+//   (default 0: none). The platform as QT_QPA_PLATFORM says.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -35,7 +40,10 @@
 #include "app/CMainFrame.h"
 #include "app/CMainMenuView.h"
 #include "app/CQtShell.h"
+#include "data/CLiveHistory.h"
 #include "link/CPortList.h"
+#include "views/CPlotChart.h"
+#include "views/CPlotView.h"
 
 extern char** environ;
 
@@ -107,11 +115,79 @@ std::string startEmulator(pid_t& pid)
     return path;
 }
 
+// CPU share of the whole process while the event loop runs for `seconds`.
+double cpuShare(int seconds)
+{
+    const double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    runEvents(seconds * 1000);
+    return (cpuSeconds() - cpu0) / (wall.elapsed() / 1000.0);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Median and worst time of 200 paints of a widget into an image, in ms.
+std::pair<double, double> paintTimes(QWidget& widget)
+{
+    std::vector<double> ms;
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < 200; ++i) {
+        QPainter painter(&image);
+        const auto t0 = std::chrono::steady_clock::now();
+        widget.render(&painter);
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count());
+    }
+    const double worst = *std::max_element(ms.begin(), ms.end());
+    return {median(ms), worst};
+}
+
+// The plot view over five full minutes of the records the controller sent,
+// played at the line rate into a ring of its own.
+void benchFullPlot(const std::vector<STimedRecord>& live)
+{
+    if (live.empty())
+        return;
+    CQtShell shell;
+    CAutrelDoc doc(shell);
+    const auto minutes = static_cast<std::size_t>(15 * CLiveHistory::LIVE_HISTORY_SECONDS);
+    for (std::size_t i = 0; i < minutes; ++i)
+        doc.m_history.add(static_cast<double>(i) / 15.0, live[i % live.size()].m_rec);
+    CPlotView view(doc);
+    view.resize(1024, 580);
+    view.setSpan(static_cast<int>(CPlotView::SPANS.size()) - 1);
+    // The plot alone is what a display tick repaints; the rest of the view
+    // only when a value or a setting changes.
+    const auto [med, worst] = paintTimes(view.chart());
+    std::printf("paint the plot once, 5 min of %zu records (%dx%d): median %.3f ms, "
+                "max %.3f ms\n",
+                view.series().samples().size(), view.chart().width(), view.chart().height(), med,
+                worst);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // figures show as they come
+    int seconds = 60;
+    int repeat = 1;
+    int rssMinutes = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--repeat" && i + 1 < argc)
+            repeat = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--rss-minutes" && i + 1 < argc)
+            rssMinutes = std::max(0, std::atoi(argv[++i]));
+        else
+            seconds = std::max(1, std::atoi(argv[i]));
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication::setOrganizationName("Nimo");
@@ -149,29 +225,50 @@ int main(int argc, char** argv)
     frame.startFirstConnection();
     frame.runCommand(ID_VIEW_DISPLAY);
     runEvents(2000); // the first records and the first paints
-    const double cpu0 = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    runEvents(seconds * 1000);
-    const double share = (cpuSeconds() - cpu0) / (wall.elapsed() / 1000.0);
-    std::printf("live data for %d s, gauges shown: CPU %.2f %% of one core (target < 2 %%), "
-                "resident %.1f MB (target < 80 MB)\n",
-                seconds, share * 100, residentKiB() / 1024.0);
 
-    std::vector<double> ms;
-    QImage image(frame.upperView()->size(), QImage::Format_ARGB32_Premultiplied);
-    for (int i = 0; i < 200; ++i) {
-        QPainter painter(&image);
-        const auto t0 = std::chrono::steady_clock::now();
-        frame.upperView()->render(&painter);
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
-                .count());
+    // The two views by turns, so that a busy machine weighs on both alike.
+    std::vector<double> gauges;
+    std::vector<double> plot;
+    for (int run = 0; run < repeat; ++run) {
+        frame.runCommand(ID_VIEW_DISPLAY);
+        gauges.push_back(cpuShare(seconds) * 100);
+        std::printf("live data for %d s, gauges shown: CPU %.2f %% of one core (target < 2 %%), "
+                    "resident %.1f MB (target < 80 MB)\n",
+                    seconds, gauges.back(), residentKiB() / 1024.0);
+        if (run == 0) {
+            const auto [med, worst] = paintTimes(*frame.upperView());
+            std::printf("paint the upper view once (%dx%d): median %.3f ms, max %.3f ms "
+                        "(target < 3 ms)\n",
+                        frame.upperView()->width(), frame.upperView()->height(), med, worst);
+        }
+        frame.runCommand(ID_VIEW_PLOT);
+        plot.push_back(cpuShare(seconds) * 100);
+        std::printf("live data for %d s, plot shown: CPU %.2f %% of one core (target < 3 %%), "
+                    "resident %.1f MB\n",
+                    seconds, plot.back(), residentKiB() / 1024.0);
     }
-    std::sort(ms.begin(), ms.end());
-    std::printf("paint the upper view once (%dx%d): median %.3f ms, max %.3f ms (target < 3 ms)\n",
-                frame.upperView()->width(), frame.upperView()->height(), ms[ms.size() / 2],
-                ms.back());
+    std::printf("median of %d: gauges %.2f %%, plot %.2f %%, plot above gauges %.2f points "
+                "(target <= 1)\n",
+                repeat, median(gauges), median(plot), median(plot) - median(gauges));
+
+    std::vector<STimedRecord> live;
+    doc.m_history.copySince(-1, live);
+    benchFullPlot(live);
+
+    if (rssMinutes > 0) {
+        // Shown afresh, so that its copy of the ring starts empty too, and
+        // over the widest window, the most it ever holds and draws.
+        frame.runCommand(ID_VIEW_PLOT);
+        if (auto* view = dynamic_cast<CPlotView*>(frame.upperView()))
+            view->setSpan(static_cast<int>(CPlotView::SPANS.size()) - 1);
+        for (int minute = 1; minute <= rssMinutes; ++minute) {
+            const double share = cpuShare(60) * 100;
+            if (minute == 1 || minute == 5 || minute == rssMinutes)
+                std::printf("plot shown for %d min, 5 min window: resident %.1f MB, ring %zu "
+                            "records, CPU %.2f %% of one core in that minute\n",
+                            minute, residentKiB() / 1024.0, doc.m_history.count(), share);
+        }
+    }
     frame.close();
     ::kill(emu, SIGTERM);
     ::waitpid(emu, nullptr, 0);

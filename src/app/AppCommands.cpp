@@ -20,6 +20,7 @@ constexpr SToolbarCommand kToolbar[] = {
     {ID_FILE_FACTORY, ":/icons/factory.svg", "Przywróć ustawienia fabryczne", false},
     {ID_FILE_LOAD, ":/icons/load.svg", "Otwórz", false},
     {ID_FILE_SAVE, ":/icons/save.svg", "Zapisz jako", false},
+    {ID_VIEW_PLOT, ":/icons/plot.svg", "Wykres", false},
     {ID_RECORD, ":/icons/record.svg", "Nagrywanie danych bieżących", false},
 };
 
@@ -35,10 +36,10 @@ std::span<const SToolbarCommand> toolbarCommands()
 
 bool isViewCommand(int command)
 {
-    constexpr int kViews[] = {ID_VIEW_SETTINGS,  ID_VIEW_DISPLAY,      ID_VIEW_AUTOSETUP,
-                              ID_VIEW_MAPCREATE, ID_VIEW_CORR,         ID_VIEW_FUELSENSOR,
-                              ID_VIEW_ERRCODES,  ID_VIEW_SERVICETOOLS, ID_VIEW_DEVINFO,
-                              ID_VIEW_CORR_ALIAS};
+    constexpr int kViews[] = {ID_VIEW_SETTINGS,   ID_VIEW_DISPLAY,      ID_VIEW_AUTOSETUP,
+                              ID_VIEW_MAPCREATE,  ID_VIEW_CORR,         ID_VIEW_FUELSENSOR,
+                              ID_VIEW_ERRCODES,   ID_VIEW_SERVICETOOLS, ID_VIEW_DEVINFO,
+                              ID_VIEW_CORR_ALIAS, ID_VIEW_PLOT};
     return std::find(std::begin(kViews), std::end(kViews), command) != std::end(kViews);
 }
 

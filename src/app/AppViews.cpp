@@ -12,6 +12,7 @@
 #include "views/CErrCodesView.h"
 #include "views/CFuelSensorView.h"
 #include "views/CMapCreateView.h"
+#include "views/CPlotView.h"
 #include "views/CServiceToolsView.h"
 #include "views/CSettingsView.h"
 
@@ -54,4 +55,5 @@ void registerViews(CMainFrame& frame)
     addView<CErrCodesView>(frame, ID_VIEW_ERRCODES);
     addView<CServiceToolsView>(frame, ID_VIEW_SERVICETOOLS);
     addView<CDevInfoView>(frame, ID_VIEW_DEVINFO);
+    addView<CPlotView>(frame, ID_VIEW_PLOT);
 }

@@ -53,7 +53,7 @@ std::uint64_t CLiveHistory::added()
     return m_added;
 }
 
-void CLiveHistory::copySince(double since, std::vector<STimedRecord>& target)
+std::uint64_t CLiveHistory::copySince(double since, std::vector<STimedRecord>& target)
 {
     CMutexGuard guard(m_mutex);
     for (std::size_t i = 0; i < m_count; ++i) {
@@ -61,6 +61,7 @@ void CLiveHistory::copySince(double since, std::vector<STimedRecord>& target)
         if (r.m_seconds > since)
             target.push_back(r);
     }
+    return m_added;
 }
 
 void CLiveHistory::copyAddedSince(std::uint64_t& seen, std::vector<STimedRecord>& target)

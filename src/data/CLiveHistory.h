@@ -33,12 +33,14 @@ public:
     // How many records were ever added: a reader compares it with the figure
     // it saw last to tell whether anything is new, even after the ring wrapped.
     std::uint64_t added();
-    // Appends, oldest first, the records held that came after `since`.
-    void copySince(double since, std::vector<STimedRecord>& target);
     // Appends, oldest first, the records added after the `added()` figure in
     // `seen` that are still held, and moves `seen` on: a consumer that must
     // see each record once, whatever the clock of the one who added it.
     void copyAddedSince(std::uint64_t& seen, std::vector<STimedRecord>& target);
+    // Appends, oldest first, the records held that came after `since`, and
+    // returns added() as of that copy: a reader that keeps the figure can
+    // tell whether the copy holds every record added since its last one.
+    std::uint64_t copySince(double since, std::vector<STimedRecord>& target);
 
 private:
     void dropOlderThan(double seconds);

@@ -4,11 +4,9 @@
 
 #include "data/Conversions.h"
 
-namespace {
-
 // to_chars, not printf: the desktop application runs under the user's locale,
 // and a Polish one would turn "2.40" into "2,40" beside the "0.00" it starts with.
-std::string fixed(double value, int decimals)
+std::string fixedText(double value, int decimals)
 {
     char buf[32];
     const auto [end, ec] =
@@ -22,21 +20,19 @@ std::string fixed(double value, int decimals)
     return text;
 }
 
-} // namespace
-
 SStatusBarValues statusBarValues(const diag_t& rec)
 {
     const SDiagChannel& first = rec.channels[0];
     const double petrol = roundTwo(petrolTimeMs(first.petrolA));
     SStatusBarValues v;
-    v.petrolMs = fixed(petrol, 2);
-    v.lpgMs = fixed(roundTwo(correctionMs(first.corrA) + petrol), 2);
+    v.petrolMs = fixedText(petrol, 2);
+    v.lpgMs = fixedText(roundTwo(correctionMs(first.corrA) + petrol), 2);
     // rpmFromPeriod gives 0 for a period word of 0, so a record without an
     // ignition signal reads as a stopped engine rather than dividing by zero.
-    v.rpm = fixed(displayRpm(recordRpm(rec)), 0);
-    v.reducerC = fixed(temperatureFromRaw(rec.reducerTemp), 0);
-    v.gasKpa = fixed(pressureFromRaw(rec.gasPressure), 0);
-    v.lambdaV = fixed(byteToVolts(rec.lambda), 1);
+    v.rpm = fixedText(displayRpm(recordRpm(rec)), 0);
+    v.reducerC = fixedText(temperatureFromRaw(rec.reducerTemp), 0);
+    v.gasKpa = fixedText(pressureFromRaw(rec.gasPressure), 0);
+    v.lambdaV = fixedText(byteToVolts(rec.lambda), 1);
     v.petrolFuel = rec.fuel == FUEL_PETROL;
     return v;
 }

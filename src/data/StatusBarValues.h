@@ -19,3 +19,7 @@ struct SStatusBarValues {
 
 SStatusBarValues statusBarValues(const diag_t& rec);
 SStatusBarValues initialStatusBarValues();
+
+// A value with a fixed number of decimals and a point whatever the locale,
+// never "-0"; "?" for a value that does not fit.
+std::string fixedText(double value, int decimals);

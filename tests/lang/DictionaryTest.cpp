@@ -18,12 +18,13 @@ namespace {
 // Rows whose texts are the same in some languages on purpose: names, units
 // and words these languages share.
 const std::set<std::string, std::less<>> kSameInSeveralLanguages = {
-    "AEB1050", "90 ohm",      "min",   "Normalna", // dictionary
-    "Stop",    "Lambda",      "LPG",   "AUTO",     // status bar and calibration buttons
-    "Plik",    "O programie", "Jazda",             // menu and map buttons
-    " ms",                                         // a unit joined to a number
-    "s",       "ms",          "kPa",   "V",        // units
-    "[ms]",    "%1 ms: %2 %", "[%]",               // chart captions and values
+    "AEB1050", "90 ohm",      "min",          "Normalna", // dictionary
+    "Stop",    "Lambda",      "LPG",          "AUTO",     // status bar and calibration buttons
+    "Plik",    "O programie", "Jazda",                    // menu and map buttons
+    " ms",                                                // a unit joined to a number
+    "s",       "ms",          "kPa",          "V",        // units
+    "[ms]",    "%1 ms: %2 %", "[%]",                      // chart captions and values
+    "Pauza",   "°C",          "Kursor: %1 s",             // the plot's button, unit and cursor
 };
 
 std::pair<std::size_t, std::size_t> blanksAround(std::string_view s)

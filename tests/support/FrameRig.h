@@ -7,27 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
 #include "app/CAutrelDoc.h"
 #include "app/CMainFrame.h"
 #include "app/CQtShell.h"
 #include "link/CPortList.h"
-
-// Runs the event loop until the condition holds or the time is up.
-template <class F>
-bool eventually(F&& f, int ms = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!f()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+#include "support/Eventually.h"
 
 // The port list holds only the test's paths: no real serial port is probed.
 class CPortScope {
