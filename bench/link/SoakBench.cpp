@@ -6,6 +6,9 @@
 // reader accepted is held against the one the controller built for that very
 // exchange, every confirmed command against what the controller then stores.
 // The same run without faults gives the link's efficiency for comparison.
+// A recovery counts the exchanges from the last fault to the next good
+// record, that one not counted: a lost reply answered by a good record at
+// once costs one.
 //
 //   bench_soak [--exchanges N] [--seed S] [--faults RATE] [--no-baseline]
 //              [--trace FILE]   (the controller's frame trace of the faulty run)
@@ -327,8 +330,7 @@ private:
 };
 
 // Holds each accepted record against what the controller built for the same
-// exchange, and measures how many exchanges the reader needed to deliver a
-// good record again after the last fault before it.
+// exchange, and measures the recoveries.
 void judgeRecords(const std::vector<SServed>& served, const std::vector<SRead>& reads,
                   SRunResult& out)
 {
@@ -364,9 +366,6 @@ void judgeRecords(const std::vector<SServed>& served, const std::vector<SRead>& 
         ++(late ? out.m_recordsLate : out.m_recordsDamaged);
     }
 
-    // Exchanges from the last fault to the next good record, that one not
-    // counted: a lost reply the reader answers with a good record at once
-    // costs one exchange.
     std::size_t lastFault = served.size();
     bool lossSinceGood = false;
     for (std::size_t i = 0; i < served.size(); ++i) {
@@ -561,7 +560,7 @@ bool soakInChild(const SOptions& opt, double faultRate, SRunResult& out, bool& c
     const bool read =
         !hung && ::read(pipeFd[0], &out, sizeof out) == static_cast<ssize_t>(sizeof out);
     ::close(pipeFd[0]);
-    crashed = !hung && (WIFSIGNALED(status) || !read);
+    crashed = !hung && WIFSIGNALED(status);
     return read;
 }
 
@@ -652,6 +651,8 @@ int main(int argc, char** argv)
     const bool ran = soakInChild(opt, opt.m_faultRate, faulty, crashed, hung);
     if (ran)
         printRun("with faults", faulty);
+    else if (!crashed && !hung)
+        std::printf("  the run ended before its figures were in\n");
     std::printf("  crashes %d, hangs %d %s\n", crashed ? 1 : 0, hung ? 1 : 0,
                 verdict(!crashed && !hung));
 
