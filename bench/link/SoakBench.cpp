@@ -26,6 +26,7 @@
 #include <cstring>
 #include <mutex>
 #include <random>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -257,12 +258,7 @@ private:
         SSettingsRecord wire = toRecord(m_dev, form);
         toWire(wire.data(), form == ERecordForm::Extended ? MSG_TYPE_SETUP : MSG_TYPE_SETUP_V1,
                wire.size());
-        const bool ok = m_dev.writeSettings();
-        if (ok)
-            m_settingsWire.assign(wire.begin(), wire.end());
-        confirmed(ok, [&] { return storedMatches(false); });
-        if (ok)
-            checkSettings(false);
+        written(m_dev.writeSettings(), wire, false);
     }
 
     void writeTable()
@@ -271,12 +267,24 @@ private:
             t = static_cast<double>(m_rng() % 60) - 20;
         SSetupTable wire = toSetupTable(m_dev);
         toWire(wire.data(), MSG_TYPE_TABLE, wire.size());
-        const bool ok = m_dev.writeSetupTable();
+        written(m_dev.writeSetupTable(), wire, true);
+    }
+
+    // A confirmed write becomes what the controller must hold from now on.
+    void written(bool ok, std::span<const std::uint8_t> wire, bool table)
+    {
         if (ok)
-            m_tableWire.assign(wire.begin(), wire.end());
-        confirmed(ok, [&] { return storedMatches(true); });
+            (table ? m_tableWire : m_settingsWire).assign(wire.begin(), wire.end());
+        confirmed(ok, [&] { return storedMatches(table); });
         if (ok)
-            checkSettings(true);
+            checkSettings(table);
+    }
+
+    void readFaults()
+    {
+        SErrorRecord rec{};
+        const bool ok = m_dev.readErrors(rec);
+        confirmed(ok, [&] { return rec == m_emu.state().m_faults; });
     }
 
     void act(unsigned which)
@@ -285,12 +293,9 @@ private:
         case 0:
             mode(&CGasDevice::workLpg, WORK_LPG);
             break;
-        case 1: {
-            SErrorRecord rec{};
-            const bool ok = m_dev.readErrors(rec);
-            confirmed(ok, [&] { return rec == m_emu.state().m_faults; });
+        case 1:
+            readFaults();
             break;
-        }
         case 2:
             writeSettings();
             break;
@@ -312,12 +317,9 @@ private:
         case 6:
             mode(&CGasDevice::workGas, WORK_PETROL);
             break;
-        default: {
-            SErrorRecord rec{};
-            const bool ok = m_dev.readErrors(rec);
-            confirmed(ok, [&] { return rec == m_emu.state().m_faults; });
+        default: // the status bar reads the faults more often than the rest
+            readFaults();
             break;
-        }
         }
     }
 
