@@ -54,11 +54,12 @@ tsan: deps
 	cd build-tsan && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600 \
 		-R '^(ThreadManager|Thread|Event|Semaphore|Mutex|DiagData|ReaderLoop|ReaderLink|ReaderEmu|Exchange|DeviceEmu|MainFrameEmu|BottomViewEmu|RecordingFrame)'
 
-# Each fuzz target for FUZZ_SECONDS (clang and libFuzzer). A target's committed
-# seeds in fuzz/<target>/corpus are read but never written; what it finds
-# stays in build-fuzz/corpus.
-FUZZ_SECONDS ?= 15
-FUZZ_TARGETS = settings_file recording emu_frames reply
+# Each fuzz target for FUZZ_SECONDS (clang and libFuzzer): every folder of
+# fuzz/ is one, built as fuzz_<folder>. A target's committed seeds in
+# fuzz/<target>/corpus are read but never written; what it finds stays in
+# build-fuzz/corpus. A crash, a leak or a time-out fails the run.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = $(sort $(notdir $(patsubst %/,%,$(wildcard fuzz/*/))))
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DNIMO_BUILD_TESTS=OFF -DNIMO_BUILD_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
@@ -67,9 +68,10 @@ fuzz: deps
 		mkdir -p build-fuzz/corpus/$$t; \
 		seeds=; if [ -d fuzz/$$t/corpus ]; then seeds=fuzz/$$t/corpus; fi; \
 		echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
-		build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$t $$seeds \
+		build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+			-artifact_prefix=build-fuzz/$$t- build-fuzz/corpus/$$t $$seeds \
 			>build-fuzz/$$t.log 2>&1 || { tail -n 40 build-fuzz/$$t.log; exit 1; }; \
-		tail -n 1 build-fuzz/$$t.log; \
+		grep -E '^#[0-9]+[[:space:]]+DONE' build-fuzz/$$t.log | tail -n 1 || true; \
 	done
 
 format:

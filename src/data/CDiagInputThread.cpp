@@ -7,6 +7,15 @@
 #include "errors/IError.h"
 #include "msglib/CLPGThreadManager.h"
 
+diag_t liveRecord(const diag_t& received)
+{
+    diag_t kept = received;
+    kept.fuel = viewedFuel(kept.fuel);
+    if (petrolTimeMs(kept.channels[0].petrolA) < DIAG_MIN_PETROL_MS)
+        kept.channels[0].petrolA = 0;
+    return kept;
+}
+
 CDiagInputThread::CDiagInputThread(CDiagData& data, std::string recording,
                                    std::atomic<std::uint8_t>& runFlag)
     : m_data(data), m_recording(std::move(recording)), m_runFlag(runFlag)
@@ -93,20 +102,17 @@ int CDiagRSThread::readRecord(diag_t& rec)
 {
     const int result = m_source.readDiag(rec);
     if (result == 0)
-        rec.fuel = viewedFuel(rec.fuel);
+        rec = liveRecord(rec);
     return result;
 }
 
 void CDiagRSThread::processRecord(const diag_t& rec)
 {
-    diag_t kept = rec;
-    if (petrolTimeMs(kept.channels[0].petrolA) < DIAG_MIN_PETROL_MS)
-        kept.channels[0].petrolA = 0;
     // Recorded before anyone can see it in the buffer: a record shown while a
     // recording runs is in that recording.
-    m_source.m_recorder.write(kept);
-    m_data.add(kept);
-    m_source.m_history.add(liveHistorySeconds(), kept);
+    m_source.m_recorder.write(rec);
+    m_data.add(rec);
+    m_source.m_history.add(liveHistorySeconds(), rec);
 }
 
 void CDiagRSThread::lostLink()

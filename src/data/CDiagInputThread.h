@@ -18,6 +18,10 @@ constexpr int DIAG_MAX_FAILURES = 8;
 // A first petrol time below this is noise of a stopped engine (ms).
 constexpr double DIAG_MIN_PETROL_MS = 0.2;
 
+// A record as the reader keeps it (in its buffer, history and recording):
+// every LPG fuel code as FUEL_LPG, a first petrol time of noise as 0.
+diag_t liveRecord(const diag_t& received);
+
 class CDiagInputThread : public CSThread {
 public:
     CDiagInputThread(CDiagData& data, std::string recording, std::atomic<std::uint8_t>& runFlag);

@@ -1,6 +1,7 @@
 #include "link/CGasLink.h"
 
 #include <cstring>
+#include <utility>
 
 #include "errors/IError.h"
 #include "link/ReplyCheck.h"
@@ -13,6 +14,13 @@ bool CGasLink::transact(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type
 int CGasLink::transactDiag(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type)
 {
     return exchange(buf, len, type, false) ? 0 : 2;
+}
+
+void CGasLink::configureLine()
+{
+    CMutexGuard guard(m_linkLock);
+    m_line = ELine::Silent;
+    m_serial.configureLine(m_timing.readTimeoutMs);
 }
 
 SLinkStats CGasLink::stats() const
@@ -46,9 +54,20 @@ bool CGasLink::exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t
                               bool checkStatus)
 {
     // A reply that came too late, or the tail of one that failed on its first
-    // byte, would otherwise be read as the answer to this request and fail
-    // every attempt after it.
-    if (const std::size_t stale = m_serial.discardInput())
+    // bytes, would otherwise be read as the answer to this request and fail
+    // every attempt after it: each failing at once, the attempts would each
+    // take a few bytes of the stream and queue up requests at the controller.
+    // A reply owed may still be on its way: taken for this request's, it
+    // would put every later reply one request behind, with nothing failing
+    // to show it. A controller that had been answering is given one more
+    // read time-out for it; a line that stays silent costs no extra wait.
+    const ELine line = std::exchange(m_line, ELine::Broken);
+    std::uint32_t awaitMs = 0;
+    if (line == ELine::Broken)
+        awaitMs = CSerialPort::kQuietMs;
+    else if (line == ELine::ReplyOwed)
+        awaitMs = m_serial.readTimeoutMs();
+    if (const std::size_t stale = m_serial.discardInput(awaitMs))
         m_staleBytes.fetch_add(stale, std::memory_order_relaxed);
 
     const std::uint8_t header[kFrameHeaderSize] = {FRAME_HEAD_1, FRAME_HEAD_2, len, type};
@@ -69,8 +88,12 @@ bool CGasLink::exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t
 
     // No hunting for a later 0xAA: a reply that does not start cleanly is lost.
     std::uint8_t reply[kFrameHeaderSize];
-    if (m_serial.read(reply, sizeof reply) < sizeof reply)
+    if (const std::size_t got = m_serial.read(reply, sizeof reply); got < sizeof reply) {
+        if (got == 0)
+            m_line =
+                line == ELine::Clean || line == ELine::Broken ? ELine::ReplyOwed : ELine::Silent;
         return false;
+    }
     if (checkReply(reply, {}, checkStatus, len, type) == EReplyCheck::BadHeader)
         return false;
 
@@ -80,7 +103,16 @@ bool CGasLink::exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t
 
     const std::size_t want = std::size_t{reply[2]} + kFrameChecksumSize;
     const std::size_t got = m_serial.read(buf, want);
-    if (checkReply(reply, {buf, got}, checkStatus, len, type) != EReplyCheck::Ok)
+    const EReplyCheck check = checkReply(reply, {buf, got}, checkStatus, len, type);
+    if (check != EReplyCheck::Ok && check != EReplyCheck::Refused)
+        return false;
+    // A reply later still comes while this request waits behind it. The
+    // controller answers each request once, so a frame straight behind this
+    // one shows that this was the late reply.
+    if ((line == ELine::ReplyOwed || line == ELine::Silent) && !m_serial.staysQuiet())
+        return false;
+    m_line = ELine::Clean;
+    if (check != EReplyCheck::Ok)
         return false;
     return m_serial.clearCommError() == 0;
 }

@@ -44,8 +44,9 @@ public:
     // Set before the port is configured; the next configureLine applies it.
     void setTiming(const SLinkTiming& timing) { m_timing = timing; }
     const SLinkTiming& timing() const { return m_timing; }
-    // The controller's line settings with this link's time-outs, on the open port.
-    void configureLine() { m_serial.configureLine(m_timing.readTimeoutMs); }
+    // The controller's line settings with this link's time-outs, on the open
+    // port, which starts clean: nothing owed on it from another port.
+    void configureLine();
     CMutex& linkLock() { return m_linkLock; }
     SLinkStats stats() const;
 
@@ -58,6 +59,14 @@ private:
     bool exchangeLocked(std::uint8_t* buf, std::uint8_t& len, std::uint8_t& type, bool checkStatus);
 
     SLinkTiming m_timing;
+    // How the last exchange left the line; under the link lock.
+    enum class ELine {
+        Clean,     // its reply came whole
+        Broken,    // its reply broke off or failed half-way: the rest may still come
+        ReplyOwed, // nothing came back from a controller that had been answering
+        Silent,    // nothing came back, nor before: a fresh or a dead line
+    };
+    ELine m_line = ELine::Silent;
     std::atomic<std::uint64_t> m_exchanges{0};
     std::atomic<std::uint64_t> m_failures{0};
     std::atomic<std::uint64_t> m_portErrors{0};

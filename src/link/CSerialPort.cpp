@@ -8,6 +8,7 @@
 #include <exception>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -48,9 +49,8 @@ constexpr std::uint32_t kDefaultWriteMultiplierMs = 2;
 
 // More than this in one drain means the device is streaming, not leftover.
 constexpr std::size_t kMaxDiscard = std::size_t{64} * 1024;
-// Longer than a reply pauses half-way: a byte at 14400 baud takes 0.7 ms, and
-// a USB adapter hands what it has over every 16 ms.
-constexpr int kStaleQuietMs = 20;
+// However long reads may take, a late reply is not waited for longer.
+constexpr std::uint32_t kMaxAwaitMs = 5000;
 
 using Clock = std::chrono::steady_clock; // CLOCK_MONOTONIC: immune to clock changes
 
@@ -549,7 +549,7 @@ void CSerialPort::purgeOut()
         failState(op, errno, LINE_PURGE_OUT);
 }
 
-std::size_t CSerialPort::discardInput()
+std::size_t CSerialPort::discardInput(std::uint32_t awaitMs)
 {
     const char* op = "CSerialPort::discardInput()";
     if (m_handle < 0)
@@ -573,10 +573,18 @@ std::size_t CSerialPort::discardInput()
         // the next reply half-way too, and stay out of step with the frames
         // for as long as the controller answers that fast. So once anything
         // was stale, the line must fall quiet before the request goes out.
-        if (total == 0 || waitFor(POLLIN, kStaleQuietMs) <= 0)
+        const std::uint32_t waitMs = total > 0 ? kQuietMs : std::exchange(awaitMs, 0);
+        if (waitMs == 0 || waitFor(POLLIN, static_cast<int>(std::min(waitMs, kMaxAwaitMs))) <= 0)
             break;
     }
     return total;
+}
+
+bool CSerialPort::staysQuiet()
+{
+    if (m_handle < 0)
+        return false;
+    return waitFor(POLLIN, static_cast<int>(kQuietMs)) == 0;
 }
 
 void CSerialPort::resetErrorCounts()

@@ -55,9 +55,17 @@ public:
     void purgeIn();
     void purgeOut();
     // Reads and drops whatever the receive buffer holds, and when that was
-    // anything, whatever follows it until the line is quiet for 20 ms;
-    // returns how many bytes that was. An empty buffer costs no waiting.
-    std::size_t discardInput();
+    // anything, whatever follows it until the line is quiet for kQuietMs;
+    // returns how many bytes that was. An empty buffer is watched for a first
+    // byte for awaitMs (by default not at all).
+    std::size_t discardInput(std::uint32_t awaitMs = 0);
+    // True when no byte arrives for kQuietMs (false also on a vanished device).
+    bool staysQuiet();
+    // Longer than a reply pauses half-way: a byte at 14400 baud takes 0.7 ms,
+    // and a USB adapter hands what it has over every 16 ms.
+    static constexpr std::uint32_t kQuietMs = 20;
+    // How long a read waits for a reply to start (the total time-out's constant).
+    std::uint32_t readTimeoutMs() const { return m_timeouts.readTotalConstant; }
     // CE_* bits of line errors since the last call (each reported once),
     // CE_DEVICE_GONE when the device has vanished, the errno when the query
     // itself fails. 0 on a clean line. Never throws.

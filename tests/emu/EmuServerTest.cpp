@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -41,13 +42,18 @@ public:
     }
     bool ok() const { return m_fd >= 0; }
 
-    std::vector<std::uint8_t> transact(const std::vector<std::uint8_t>& req, int timeoutMs = 700)
+    // Sends the request and reads one reply frame, or `want` bytes when given.
+    std::vector<std::uint8_t> transact(const std::vector<std::uint8_t>& req, int timeoutMs = 700,
+                                       std::size_t want = 0)
     {
         if (::write(m_fd, req.data(), req.size()) != static_cast<ssize_t>(req.size()))
             return {};
         std::vector<std::uint8_t> got;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (got.size() < 4 || got.size() < got[2] + 6u) {
+        auto more = [&] {
+            return want ? got.size() < want : got.size() < 4 || got.size() < got[2] + 6u;
+        };
+        while (more()) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 end - std::chrono::steady_clock::now());
             pollfd p{m_fd, POLLIN, 0};
@@ -96,6 +102,37 @@ TEST_F(EmuServer, UnplugFailsTheHostAndReplugServesAtTheSamePath)
     CPort again(emu().path());
     ASSERT_TRUE(again.ok());
     EXPECT_TRUE(parseReply(again.transact(commandFrame(13))));
+}
+
+class EmuServerPaced : public EmuTest {
+protected:
+    SEmuServerConfig serverConfig() const override
+    {
+        SEmuServerConfig cfg;
+        cfg.m_pace = true;
+        return cfg;
+    }
+};
+
+TEST_F(EmuServerPaced, RequestsThatQueuedAreAnsweredOneReplyAfterAnother)
+{
+    // A host that gave up on a reply sends its next request while the line
+    // still carries that reply: the second answer must follow the first at
+    // the line's rate, not burst out as soon as the first is done.
+    CPort port(emu().path());
+    ASSERT_TRUE(port.ok());
+    std::vector<std::uint8_t> two = commandFrame(6);
+    const std::vector<std::uint8_t> one = two;
+    two.insert(two.end(), one.begin(), one.end());
+    const auto t0 = std::chrono::steady_clock::now();
+    // 2 x 12 request bytes and 2 x 82 reply bytes, 10 bits each at 14400 baud:
+    // at least 188 x 0.694 ms = 130 ms from the first request byte written.
+    const auto got = port.transact(two, 2000, 2 * 82);
+    const auto ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0);
+    ASSERT_EQ(got.size(), 2u * 82);
+    EXPECT_GE(ms.count(), 120.0);
+    EXPECT_EQ(emu().counters().m_commands[6], 2u);
 }
 
 class EmuServerLogged : public EmuTest {

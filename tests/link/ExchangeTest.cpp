@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -204,6 +205,76 @@ TEST_F(ExchangeTest, BrokenRepliesFailAndLeaveLengthAndTypeAlone)
     command(CMD_TEST);
     EXPECT_TRUE(m_link.transact(m_buf, m_len, m_type));
     EXPECT_EQ(m_link.stats().failures, 5u);
+}
+
+// An acknowledgement carrying the request's parameter, so that each reply
+// tells which request it answers.
+Bytes echo(const Bytes& request)
+{
+    return makeFrame(MSG_TYPE_COMMAND, {CMD_DONE, 0, request[6], request[7], 0, 0});
+}
+
+TEST_F(ExchangeTest, ABrokenReplyStillArrivingIsLetPassBeforeTheNextRequest)
+{
+    // Noise, then the frame a byte at a time: the first four bytes fail the
+    // header at once while the other nine are still on their way. Read as
+    // the next reply, they would fail it too, and so on for every attempt.
+    m_peer.serve([this, n = 0](const Bytes& req) mutable {
+        if (n++ > 0)
+            return echo(req);
+        Bytes slow = {0x00};
+        const Bytes frame = echo(req);
+        slow.insert(slow.end(), frame.begin(), frame.end());
+        for (auto b : slow) {
+            m_peer.send({b});
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return Bytes{};
+    });
+    command(CMD_TEST, 1);
+    EXPECT_FALSE(m_link.transact(m_buf, m_len, m_type));
+    command(CMD_TEST, 2);
+    ASSERT_TRUE(m_link.transact(m_buf, m_len, m_type));
+    EXPECT_EQ(payloadWord(m_buf + 2), 2);
+    EXPECT_EQ(m_link.stats().staleBytes, 9u);
+    EXPECT_EQ(m_peer.requests().size(), 2u);
+}
+
+TEST_F(ExchangeTest, AReplyAfterTheTimeOutIsNotTakenForTheNextOne)
+{
+    STimeouts t = CSerialPort::lineTimeouts();
+    t.readTotalConstant = 300;
+    m_link.serialPort().setTimeout(t);
+    // Requests 2 and 5 are answered late, 150 and 500 ms after the host gave
+    // up on them. Taken for the next request's reply, a late one would leave
+    // every later exchange one reply behind.
+    m_peer.serve([n = 0](const Bytes& req) mutable {
+        ++n;
+        if (n == 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        if (n == 5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        return echo(req);
+    });
+    auto exchange = [this](std::uint16_t param) {
+        command(CMD_TEST, param);
+        if (!m_link.transact(m_buf, m_len, m_type))
+            return 0;
+        return static_cast<int>(payloadWord(m_buf + 2));
+    };
+    EXPECT_EQ(exchange(1), 1);
+    EXPECT_EQ(exchange(2), 0);
+    // The controller had been answering, so its reply is waited for once more
+    // and dropped when it comes.
+    EXPECT_EQ(exchange(3), 3);
+    EXPECT_EQ(exchange(4), 4);
+    EXPECT_EQ(exchange(5), 0);
+    // Later than that it comes while request 6 waits behind it; the reply to 6
+    // right behind it gives it away.
+    EXPECT_EQ(exchange(6), 0);
+    EXPECT_EQ(exchange(7), 7);
+    EXPECT_EQ(m_link.stats().staleBytes, 24u);
+    EXPECT_EQ(m_peer.requests().size(), 7u);
 }
 
 TEST_F(ExchangeTest, TwoThreadsNeverInterleaveTheirFrames)

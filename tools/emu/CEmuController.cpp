@@ -145,6 +145,7 @@ SEmuReply CEmuController::handle(std::int64_t nowUs)
     }
     r.m_replyType = bytes[3];
     ++m_counters.m_replies;
+    r.m_produced = bytes;
     r.m_outcome = m_faults.apply(bytes);
     for (std::size_t i = 0; i < kEmuFaultKinds; ++i)
         if (r.m_outcome.has(static_cast<EEmuFault>(i)))

@@ -42,6 +42,8 @@ struct SEmuReply {
     std::uint8_t m_command = 0; // command code of a type-3 request, else 0
     std::uint8_t m_replyType = 0;
     std::vector<std::uint8_t> m_bytes; // the whole frame as it goes out; empty: no reply
+    // The frame as the controller built it, before any fault touched it.
+    std::vector<std::uint8_t> m_produced;
     SEmuFaultOutcome m_outcome;
     bool m_ignored = false;
     bool m_silenced = false;

@@ -1,5 +1,6 @@
 #include "CEmuServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -298,28 +299,36 @@ void CEmuServer::readAvailable()
             continue;
         trace("RX", m_rxBytes, "");
         m_rxBytes.clear();
-        send(*reply, t);
+        const bool whole = send(*reply, t);
+        withController([&](CEmuController&) {
+            if (m_onReply)
+                m_onReply(*reply, whole);
+        });
         if (reply->m_outcome.m_disconnect || !m_pty.isOpen() || m_stop)
             return;
     }
 }
 
-void CEmuServer::send(SEmuReply& reply, std::int64_t startUs)
+bool CEmuServer::send(SEmuReply& reply, std::int64_t startUs)
 {
     if (reply.m_bytes.empty()) {
         trace("TX", {}, faultNote(reply));
         if (reply.m_outcome.m_disconnect)
             disconnectFor(
                 withController([](CEmuController& c) { return c.faults().m_disconnectMs; }));
-        return;
+        return true;
     }
-    const std::int64_t begin = startUs + m_cfg.m_turnaroundUs + reply.m_outcome.m_delayUs;
+    std::int64_t begin = startUs + m_cfg.m_turnaroundUs + reply.m_outcome.m_delayUs;
+    // A request that waited behind the last reply is answered after it: the
+    // line carries one reply at a time, so this one cannot have begun earlier.
+    if (m_cfg.m_pace)
+        begin = std::max(begin, nowUs());
     trace("TX", reply.m_bytes, faultNote(reply));
     const auto& bytes = reply.m_bytes;
     std::size_t sent = 0;
     if (m_cfg.m_pace) {
         if (!waitUntil(begin, true))
-            return;
+            return false;
         const std::int64_t beginNs = m_startNs + begin * 1000;
         const double byteNs = 1e9 * emu::BITS_PER_BYTE / m_cfg.m_baud;
         for (; sent < bytes.size() && !m_stop; ++sent) {
@@ -335,7 +344,7 @@ void CEmuServer::send(SEmuReply& reply, std::int64_t startUs)
         }
     } else {
         if (!waitUntil(begin, false))
-            return;
+            return false;
         while (sent < bytes.size()) {
             const ssize_t w = ::write(m_pty.master(), bytes.data() + sent, bytes.size() - sent);
             if (w > 0) {
@@ -349,8 +358,10 @@ void CEmuServer::send(SEmuReply& reply, std::int64_t startUs)
                 break; // nobody reads the port: the reply is lost, as on a real line
         }
     }
-    if (sent == bytes.size() && reply.intact() && reply.isDiag())
+    const bool whole = sent == bytes.size();
+    if (whole && reply.intact() && reply.isDiag())
         logRecord(bytes);
+    return whole;
 }
 
 void CEmuServer::disconnectFor(int ms)

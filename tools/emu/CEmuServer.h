@@ -61,6 +61,15 @@ public:
     // Called on the server thread with the new slave path after a disconnect
     // fault plugged the port in again.
     void onReplug(std::function<void(const std::string&)> fn) { m_onReplug = std::move(fn); }
+    // Called on the server thread, under the controller's lock, once per
+    // request answered or not, in the order the requests came; `whole` tells
+    // whether every byte of the reply went out. May be set while running.
+    using FReplyObserver = std::function<void(const SEmuReply& reply, bool whole)>;
+    void onReply(FReplyObserver fn)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_onReply = std::move(fn);
+    }
 
     template <class F>
     auto withController(F&& f)
@@ -78,7 +87,8 @@ private:
     void run();
     bool serviceRequest();
     void readAvailable();
-    void send(SEmuReply& reply, std::int64_t startUs);
+    // True when every byte of the reply went out.
+    bool send(SEmuReply& reply, std::int64_t startUs);
     bool waitUntil(std::int64_t us, bool precise);
     void trace(const char* dir, const std::vector<std::uint8_t>& bytes, const std::string& note);
     void logRecord(const std::vector<std::uint8_t>& frame);
@@ -103,4 +113,5 @@ private:
     FILE* m_trace = nullptr;
     FILE* m_records = nullptr;
     std::function<void(const std::string&)> m_onReplug;
+    FReplyObserver m_onReply;
 };
