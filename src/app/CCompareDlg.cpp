@@ -88,7 +88,7 @@ void CCompareDlg::compareWithController()
     m_controllerB = true;
     m_haveB = true;
     m_nameB.clear();
-    m_b = static_cast<const CSettings&>(m_doc); // the settings only
+    m_b = m_doc.settings();
     fill();
 }
 

@@ -85,7 +85,7 @@ SMapCorrection computeMapCorrection(const SMapBins& bins, const SMapSlots& table
 STransferOutcome writeMapCorrection(CGasDevice& device, const SMapCorrection& correction,
                                     std::string* backupPath)
 {
-    CSettings wanted = device;
+    CSettings wanted = device.settings();
     wanted.m_setupTimes = correction.m_after;
     SSettingsPlan plan;
     plan.setupTable = true;

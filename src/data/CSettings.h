@@ -39,6 +39,10 @@ constexpr std::size_t SETUP_TIMES_COUNT = 20;
 
 class CSettings {
 public:
+    // A copy of the settings block alone: what the controller object or the
+    // document holds of the controller, without their link or windows.
+    CSettings settings() const { return *this; }
+
     // Sets the injector code and the drive values that go with that injector.
     void setInjectorType(std::uint8_t code);
 

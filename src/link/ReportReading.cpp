@@ -7,13 +7,13 @@ std::string readReportInput(CGasDevice& device, SReportInput& in)
 {
     if (!device.isConnected())
         return translate("Raport wymaga połączenia ze sterownikiem (albo trybu demonstracyjnego).");
-    const CSettings held = device;
+    const CSettings held = device.settings();
     SErrorRecord record{};
     // Half a report would pass for the whole car: any record that cannot be
     // read stops it.
     const bool read = device.readStatistic() && device.readMountData() && device.readSettings() &&
                       device.readSetupTable() && device.readErrors(record);
-    in.settings = device;
+    in.settings = device.settings();
     static_cast<CSettings&>(device) = held;
     if (!read)
         return translate("Nie można odczytać sterownika; raportu nie zapisano.");

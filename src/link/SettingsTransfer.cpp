@@ -69,7 +69,7 @@ STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& p
     // Checked only after the file: a bad file is the first thing to report.
     if (!device.isConnected())
         return notLinked();
-    CSettings wanted = device;
+    CSettings wanted = device.settings();
     copyWritableSettings(loaded, wanted);
     STransferOutcome outcome = replaceSettings(device, wanted, wholeBlockPlan(), op, backupPath);
     outcome.warnings = std::move(warnings);
@@ -97,9 +97,9 @@ STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op, std::s
         return backupFailed(translate("nie ustawiono katalogu domowego (HOME)"));
     // What the controller holds now, not what this program last made of it:
     // a write that failed earlier leaves its values in the block only.
-    const CSettings held = device;
+    const CSettings held = device.settings();
     const bool read = device.readSettings() && device.readSetupTable() && device.readMountData();
-    const CSettings current = device;
+    const CSettings current = device.settings();
     static_cast<CSettings&>(device) = held;
     if (!read)
         return backupFailed(translate("Nie powiodło się odczytanie ustawień urządzenia!"));

@@ -103,7 +103,7 @@ int diffBody(SCliContext& c)
         CQuietContext quiet(c);
         if (cliConnect(quiet.context()) != CLI_OK || !cliSettingsTrusted(quiet.context()))
             return cliFail(c, DIFF_TROUBLE, quiet.message());
-        b = c.device;
+        b = c.device.settings();
         nameB = "controller";
     }
     const std::vector<SSettingsDifference> differences = compareSettings(a, b);
