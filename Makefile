@@ -63,16 +63,8 @@ FUZZ_TARGETS = $(sort $(notdir $(patsubst %/,%,$(wildcard fuzz/*/))))
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DNIMO_BUILD_TESTS=OFF -DNIMO_BUILD_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
-	@mkdir -p build-fuzz/corpus
-	@for t in $(FUZZ_TARGETS); do \
-		mkdir -p build-fuzz/corpus/$$t; \
-		seeds=; if [ -d fuzz/$$t/corpus ]; then seeds=fuzz/$$t/corpus; fi; \
-		echo "== fuzz_$$t ($(FUZZ_SECONDS) s)"; \
-		build-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-			-artifact_prefix=build-fuzz/$$t- build-fuzz/corpus/$$t $$seeds \
-			>build-fuzz/$$t.log 2>&1 || { tail -n 40 build-fuzz/$$t.log; exit 1; }; \
-		grep -E '^#[0-9]+[[:space:]]+DONE' build-fuzz/$$t.log | tail -n 1 || true; \
-	done
+	@# As many targets at once as there are cores, each for its full time.
+	@printf '%s\n' $(FUZZ_TARGETS) | xargs -P $(JOBS) -I{} scripts/fuzz-one {} $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
