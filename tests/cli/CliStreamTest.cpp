@@ -258,12 +258,14 @@ TEST_F(CliStream, MonitorReconnectsAfterTheCableIsPulledAndPluggedBack)
     const auto plugged = Clock::now();
     emu().replug();
     // Well past the reconnection's own exchanges, so the stream itself is back.
+    // The limits leave room for a loaded machine: the retry comes within a
+    // few seconds, a stream that never came back would take them all.
     const bool back =
-        waitFor([&] { return diagRequests() > before + 20; }, std::chrono::seconds(8));
+        waitFor([&] { return diagRequests() > before + 20; }, std::chrono::seconds(12));
     const auto took = Clock::now() - plugged;
     const SCliResult r = monitor.stop();
     ASSERT_TRUE(back) << r.err;
-    EXPECT_LT(took, std::chrono::seconds(6));
+    EXPECT_LT(took, std::chrono::seconds(9));
     EXPECT_EQ(r.rc, CLI_OK) << r.err;
     EXPECT_NE(r.err.find("link lost, reconnecting"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("linked again at " + emu().path()), std::string::npos) << r.err;
