@@ -45,15 +45,15 @@ CCompareDlg::CCompareDlg(CAutrelDoc& doc, CQtShell& shell, std::string nameA, co
     m_summary = new QLabel(this);
     m_summary->setObjectName(kSummary);
     m_summary->setWordWrap(true);
-    m_table = new QTableWidget(0, 3, this);
-    m_table->setObjectName(kTable);
-    m_table->verticalHeader()->hide();
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
-    m_summary->setBuddy(m_table);
+    m_grid = new QTableWidget(0, 3, this);
+    m_grid->setObjectName(kTable);
+    m_grid->verticalHeader()->hide();
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_grid->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    m_summary->setBuddy(m_grid);
 
     auto* withFile = new QPushButton(this);
     withFile->setObjectName(kWithFile);
@@ -73,7 +73,7 @@ CCompareDlg::CCompareDlg(CAutrelDoc& doc, CQtShell& shell, std::string nameA, co
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);
-    layout->addWidget(m_table, 1);
+    layout->addWidget(m_grid, 1);
     layout->addLayout(buttons);
 
     const int charWidth = fontMetrics().horizontalAdvance('n');
@@ -125,10 +125,10 @@ void CCompareDlg::retranslate()
 void CCompareDlg::fill()
 {
     const std::string nameB = m_controllerB ? translate("Sterownik") : m_nameB;
-    m_table->setHorizontalHeaderLabels({tr8(translate("Ustawienie")), tr8(m_nameA), tr8(nameB)});
-    m_table->setAccessibleName(tr8(translate("Różnice")));
+    m_grid->setHorizontalHeaderLabels({tr8(translate("Ustawienie")), tr8(m_nameA), tr8(nameB)});
+    m_grid->setAccessibleName(tr8(translate("Różnice")));
     m_withController->setEnabled(m_doc.isConnected());
-    m_table->setRowCount(0);
+    m_grid->setRowCount(0);
     if (!m_haveB) {
         m_count = 0;
         m_summary->clear();
@@ -136,14 +136,14 @@ void CCompareDlg::fill()
     }
     const std::vector<SSettingsDifference> differences = compareSettings(m_a, m_b);
     m_count = static_cast<int>(differences.size());
-    m_table->setRowCount(m_count);
+    m_grid->setRowCount(m_count);
     for (int row = 0; row < m_count; ++row) {
         const SSettingsDifference& d = differences[static_cast<std::size_t>(row)];
         QTableWidgetItem* label = cell(d.label);
         label->setToolTip(tr8(d.key));
-        m_table->setItem(row, 0, label);
-        m_table->setItem(row, 1, cell(withUnit(d.a, d.unit)));
-        m_table->setItem(row, 2, cell(withUnit(d.b, d.unit)));
+        m_grid->setItem(row, 0, label);
+        m_grid->setItem(row, 1, cell(withUnit(d.a, d.unit)));
+        m_grid->setItem(row, 2, cell(withUnit(d.b, d.unit)));
     }
     const std::string sides = m_nameA + " / " + nameB;
     m_summary->setText(

@@ -45,7 +45,7 @@ public:
     // Picks a settings file; empty for none. The frame gives its own.
     std::function<QString()> chooseFile;
 
-    QTableWidget* table() const { return m_table; }
+    QTableWidget* table() const { return m_grid; }
     int differenceCount() const { return m_count; }
 
 protected:
@@ -63,7 +63,7 @@ private:
     bool m_controllerB = false;
     bool m_haveB = false;
     int m_count = 0;
-    QTableWidget* m_table = nullptr;
+    QTableWidget* m_grid = nullptr;
     QLabel* m_summary = nullptr;
     QPushButton* m_withController = nullptr;
 };

@@ -325,7 +325,7 @@ int cmdEeprom(SCliContext& c)
     }
     for (std::size_t at = 0; at < bytes.size(); at += 16) {
         char head[16];
-        std::snprintf(head, sizeof head, "%04lX:", address + at);
+        std::snprintf(head, sizeof head, "%04zX:", address + at);
         const std::size_t n = std::min<std::size_t>(16, bytes.size() - at);
         c.out << head << ' ' << hexBytes(bytes.data() + at, n) << '\n';
     }
