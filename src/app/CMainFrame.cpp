@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 
 #include <QActionGroup>
@@ -560,20 +559,10 @@ void CMainFrame::startRecording()
     auto refuse = [this](const std::string& why) {
         m_shell.errorBox(translateFill("Nie można rozpocząć nagrywania: %1", {why}));
     };
-    const std::string dir = CUserConfig::recordingsDirectory();
-    if (dir.empty())
-        return refuse(translate("nie ustawiono katalogu domowego (HOME)"));
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec)
-        return refuse(dir + ": " + translate("nie można utworzyć katalogu") + " (" + ec.message() +
-                      ")");
-    const std::string name = recordingFileName(std::time(nullptr), m_doc.m_devInfo.m_serial);
-    std::string path = dir + name;
-    // Two recordings started within one second must not share a file.
-    const std::string stem = name.substr(0, name.size() - std::strlen(RECORDING_EXTENSION));
-    for (int n = 2; std::filesystem::exists(path, ec); ++n)
-        path = dir + stem + "-" + std::to_string(n) + RECORDING_EXTENSION;
+    std::string error;
+    const std::string path = newRecordingPath(std::time(nullptr), m_doc.m_devInfo.m_serial, error);
+    if (path.empty())
+        return refuse(error);
     if (const int err = m_doc.m_recorder.start(path); err != 0) {
         std::string why = path + ": " + translate("nie można utworzyć pliku w tym katalogu");
         if (err > 0)

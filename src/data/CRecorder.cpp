@@ -1,6 +1,10 @@
 #include "data/CRecorder.h"
 
+#include <cstring>
+#include <filesystem>
+
 #include "data/CUserConfig.h"
+#include "lang/Translation.h"
 
 std::string recordingFileName(std::time_t when, const std::string& serial)
 {
@@ -9,6 +13,28 @@ std::string recordingFileName(std::time_t when, const std::string& serial)
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     return std::string(stamp) + "_" + CUserConfig::historyFolderName(serial) + RECORDING_EXTENSION;
+}
+
+std::string newRecordingPath(std::time_t when, const std::string& serial, std::string& error)
+{
+    const std::string dir = CUserConfig::recordingsDirectory();
+    if (dir.empty()) {
+        error = translate("nie ustawiono katalogu domowego (HOME)");
+        return {};
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        error = dir + ": " + translate("nie można utworzyć katalogu") + " (" + ec.message() + ")";
+        return {};
+    }
+    const std::string name = recordingFileName(when, serial);
+    std::string path = dir + name;
+    // Two recordings started within one second must not share a file.
+    const std::string stem = name.substr(0, name.size() - std::strlen(RECORDING_EXTENSION));
+    for (int n = 2; std::filesystem::exists(path, ec); ++n)
+        path = dir + stem + "-" + std::to_string(n) + RECORDING_EXTENSION;
+    return path;
 }
 
 int CRecorder::start(const std::string& path, std::uint64_t limit)

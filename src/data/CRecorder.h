@@ -20,6 +20,11 @@ inline constexpr const char* RECORDING_EXTENSION = ".bin";
 // "2026-12-09_14-05-33_<serial>.bin" in local time: the name a recording
 // started from the application gets; the serial made fit for a file name.
 std::string recordingFileName(std::time_t when, const std::string& serial);
+// Where a recording started now goes: Recordings/ of the data directory,
+// created when missing, under recordingFileName with "-2", "-3" ... added
+// when a recording of the same second exists. Empty, with `error` (in the
+// current language), when there is no such folder to write to.
+std::string newRecordingPath(std::time_t when, const std::string& serial, std::string& error);
 
 struct SRecorderState {
     bool recording = false;
