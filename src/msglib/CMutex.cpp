@@ -10,22 +10,49 @@ CMutex::CMutex() = default;
 void CMutex::lock()
 {
     try {
-        m_mutex.lock();
+        std::unique_lock<std::mutex> state(m_state);
+        const std::thread::id self = std::this_thread::get_id();
+        if (m_depth > 0 && m_owner == self) {
+            ++m_depth;
+            return;
+        }
+        const std::uint64_t ticket = m_nextTicket++;
+        m_turnChanged.wait(state, [&] { return m_turn == ticket; });
+        m_owner = self;
+        m_depth = 1;
     } catch (const std::system_error&) {
-        // The only way a recursive mutex refuses is a resource limit (deadlock
-        // detection or too many recursions); report it like a failed creation.
+        // Only a resource limit of the system's own lock refuses; report it
+        // like a failed creation.
         throwThreadError(CThreadError::errThreadLib, "CMutex::CMutex()", 64, kThreadLibFile);
     }
 }
 
 void CMutex::unlock()
 {
-    m_mutex.unlock();
+    {
+        const std::lock_guard<std::mutex> state(m_state);
+        if (m_depth == 0 || m_owner != std::this_thread::get_id() || --m_depth > 0)
+            return;
+        m_owner = std::thread::id();
+        ++m_turn;
+    }
+    m_turnChanged.notify_all();
 }
 
 bool CMutex::tryLock()
 {
-    return m_mutex.try_lock();
+    const std::lock_guard<std::mutex> state(m_state);
+    const std::thread::id self = std::this_thread::get_id();
+    if (m_depth > 0 && m_owner == self) {
+        ++m_depth;
+        return true;
+    }
+    if (m_depth > 0 || m_turn != m_nextTicket)
+        return false;
+    ++m_nextTicket;
+    m_owner = self;
+    m_depth = 1;
+    return true;
 }
 
 CMutexGuard::CMutexGuard(CMutex* mutex) : m_mutex(mutex)

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -40,6 +41,39 @@ TEST(Mutex, OwnerMayLockAgainAndMustUnlockAsOften)
     mutex.unlock();
     EXPECT_FALSE(freeForOthers(mutex));
     mutex.unlock();
+    EXPECT_TRUE(freeForOthers(mutex));
+}
+
+// The link's case: the reader locks again the moment it unlocks. A thread
+// that waits must get the mutex after at most one more turn of the reader,
+// and a tryLock must not jump the queue.
+TEST(Mutex, AWaitingThreadIsServedBeforeTheHolderTakesItAgain)
+{
+    CMutex mutex;
+    std::atomic<bool> stop{false};
+    std::atomic<long> readerTurns{0};
+    std::thread reader([&] {
+        while (!stop) {
+            CMutexGuard guard(mutex);
+            ++readerTurns;
+            std::this_thread::sleep_for(200us); // one exchange
+        }
+    });
+    while (readerTurns == 0)
+        std::this_thread::yield();
+    long worst = 0;
+    for (int i = 0; i < 200; ++i) {
+        const long before = readerTurns;
+        {
+            CMutexGuard guard(mutex);
+            worst = std::max(worst, readerTurns - before);
+            EXPECT_FALSE(freeForOthers(mutex));
+        }
+        std::this_thread::sleep_for(100us);
+    }
+    stop = true;
+    reader.join();
+    EXPECT_LE(worst, 2) << "the reader kept the mutex for " << worst << " turns in a row";
     EXPECT_TRUE(freeForOthers(mutex));
 }
 
