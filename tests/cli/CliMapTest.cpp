@@ -220,12 +220,26 @@ TEST_F(CliMap, ARefusedTableStillPrintsTheDrive)
     EXPECT_EQ(emu().state().m_table, SEmuState::defaultTable());
 }
 
-TEST_F(CliMap, APulledCableEndsWithTheDrivePrintedAndNothingWritten)
+// An unpaced line brings records faster than map's 20 ms poll takes them
+// on a busy machine, and the live buffer then drops the oldest (a real line
+// brings 15 a second). 2 ms per reply keeps the count this test checks
+// exact, and 500 exchanges still take about a second.
+class CliMapPulledCable : public CliMap {
+protected:
+    SEmuServerConfig serverConfig() const override
+    {
+        SEmuServerConfig cfg;
+        cfg.m_turnaroundUs = 2000;
+        return cfg;
+    }
+};
+
+TEST_F(CliMapPulledCable, EndsWithTheDrivePrintedAndNothingWritten)
 {
     using namespace std::chrono_literals;
     SCliResult r;
-    std::thread drive([&] { r = cli({"map", "--seconds", "2", "--write"}, kShortLinkTiming); });
-    // Let it record for a while, then pull the cable for good.
+    // The drive outlasts the wait, so the cable is pulled while it records.
+    std::thread drive([&] { r = cli({"map", "--seconds", "6", "--write"}, kShortLinkTiming); });
     const auto until = std::chrono::steady_clock::now() + 5s;
     while (emu().counters().m_commands[6] < 500 && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(5ms);
