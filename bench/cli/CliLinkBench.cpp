@@ -34,9 +34,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One CMD_DIAG exchange: a 10-byte request and an 84-byte reply, 10 bits a
+// One CMD_DIAG exchange: a 12-byte request and an 82-byte reply, 10 bits a
 // byte at 14400 baud.
-constexpr double kExchangeBytes = 10 + 4 + 76 + 2 + 2;
+constexpr double kExchangeBytes = 12 + 82;
 constexpr double kLimitPerSecond = 14400.0 / (10 * kExchangeBytes);
 
 double cpuSeconds()
