@@ -4,7 +4,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test unit run bench asan tsan fuzz clean format
+.PHONY: all deps configure build test unit run bench lint asan tsan fuzz clean format
 
 all: build
 
@@ -30,6 +30,11 @@ run: build
 
 bench: build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+# clang-tidy and cppcheck over the program's own code (src/ and tools/);
+# any finding fails. Generated moc files need a built tree.
+lint: build
+	scripts/lint $(BUILD)
 
 # Any report fails the run; what Qt and the system libraries are known to
 # report is suppressed in scripts/sanitizers, each entry with its reason.
