@@ -89,10 +89,13 @@ bool CSettingsFile::openForReading(const std::string& path)
         return fail("nie można odczytać pliku");
     }
 
-    // Editors on Windows like to put a byte-order mark in front.
+    // Editors on Windows like to put a byte-order mark in front; one saved as
+    // "Unicode" writes UTF-16, in which no key would ever be found.
     std::string_view rest(data);
     if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
         rest.remove_prefix(3);
+    } else if (rest.substr(0, 2) == "\xFF\xFE" || rest.substr(0, 2) == "\xFE\xFF") {
+        return fail("plik zapisano w UTF-16; plik ustawień musi być w UTF-8");
     }
     std::vector<std::pair<std::string, std::string>> entries;
     while (!rest.empty()) {
@@ -119,6 +122,9 @@ bool CSettingsFile::openForReading(const std::string& path)
 
 bool CSettingsFile::openForWriting(const std::string& path)
 {
+    // Said in our words before a temporary file is made beside a device.
+    if (!writeTargetProblem(path).empty())
+        return fail("to nie jest zwykły plik");
     std::string temp;
     const int fd = createTempBeside(path, temp);
     if (fd < 0) {
@@ -226,6 +232,17 @@ bool CSettingsFile::readText(std::string_view key, std::string& text) const
         }
     }
     return false;
+}
+
+std::vector<std::string> CSettingsFile::values(std::string_view key) const
+{
+    std::vector<std::string> all;
+    for (const auto& [name, value] : m_entries) {
+        if (name == key) {
+            all.push_back(value);
+        }
+    }
+    return all;
 }
 
 bool CSettingsFile::readNumber(std::string_view key, double& value) const

@@ -41,6 +41,8 @@ public:
     // The value of the first line whose text before its first TAB is key;
     // everything after that TAB, which may itself hold TABs or be empty.
     bool readText(std::string_view key, std::string& text) const;
+    // Every value given for key, in file order; empty when it is missing.
+    std::vector<std::string> values(std::string_view key) const;
     // readText, and the value must be a complete decimal number.
     bool readNumber(std::string_view key, double& value) const;
 

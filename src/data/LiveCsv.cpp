@@ -108,8 +108,7 @@ SCsvExport exportRecordingCsv(const std::string& recording, const std::string& c
     SCsvExport result;
     CDiagFileReader reader;
     if (!reader.open(recording)) {
-        result.error = recording + translate(": to nie jest nagranie (nie można go odczytać albo "
-                                             "zapisano je w formacie innym niż wersja 1)");
+        result.error = reader.file().problem();
         return result;
     }
     auto failed = [&](const char* polish, int err) {

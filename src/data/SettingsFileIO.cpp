@@ -19,6 +19,26 @@ void report(std::string* error, const char* polish, const std::string& detail)
 const char* const kSaveFailed = "Nie można wpisać ustawień do pliku z danymi samochodu";
 const char* const kLoadFailed = "Nie można wczytać ustawień z pliku";
 
+// A key given twice must say the same both times: which one a reader takes
+// would decide what goes into the car. Saved files repeat m_switchDelay, with
+// the same value; "30" and "30.0" are the same number too.
+std::string conflictingValues(const SSettingsKey& key, const std::vector<std::string>& values)
+{
+    for (std::size_t i = 1; i < values.size(); ++i) {
+        double first = 0;
+        double other = 0;
+        const bool same =
+            values[i] == values.front() ||
+            (key.type != ESettingsKeyType::Text && parseSettingsNumber(values.front(), first) &&
+             parseSettingsNumber(values[i], other) && first == other);
+        if (!same)
+            return translateFill(
+                "%1: podany w pliku dwa razy, z różnymi wartościami (%2 i %3)",
+                {key.name, shownSettingsText(values.front()), shownSettingsText(values[i])});
+    }
+    return {};
+}
+
 std::string formatLocal(std::time_t when, const char* format)
 {
     std::tm local{};
@@ -69,15 +89,17 @@ bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error,
     std::size_t found = 0;
     std::string problem;
     for (const SSettingsKey& key : settingsKeys()) {
-        std::string text;
-        if (!file.readText(key.name, text)) {
+        const std::vector<std::string> values = file.values(key.name);
+        if (values.empty()) {
             if (problem.empty())
                 problem = translateFill("%1: brak w pliku", {key.name});
             continue;
         }
         ++found;
         if (problem.empty())
-            setSettingsValue(key, loaded, text, &problem);
+            problem = conflictingValues(key, values);
+        if (problem.empty())
+            setSettingsValue(key, loaded, values.front(), &problem);
     }
     // An empty, binary or foreign file would otherwise be reported by the
     // first key it lacks, which tells the user nothing.
@@ -90,7 +112,7 @@ bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error,
         return false;
     }
     if (warnings != nullptr)
-        *warnings = settingsListWarnings(loaded);
+        *warnings = settingsValueWarnings(loaded);
     s = std::move(loaded);
     return true;
 }

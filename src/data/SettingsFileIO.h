@@ -13,11 +13,13 @@
 // *error gets the translated save message and the reason.
 bool saveSettingsFile(const std::string& path, const CSettings& s, std::string* error = nullptr);
 
-// Reads every key; a missing key, a value that is not a complete number or
-// one its record cannot carry fails the load and leaves s unchanged. On
+// Reads every key; a missing key, a key given twice with different values,
+// a value that is not a complete number or one its record cannot carry fails
+// the load and leaves s unchanged. On
 // failure *error gets the translated load message and the reason, naming key,
 // value and what would be accepted. Values the settings view has no list
-// entry for load, and each is named in *warnings.
+// entry for load, and each is named in *warnings, as are installation texts
+// that are no UTF-8.
 bool loadSettingsFile(const std::string& path, CSettings& s, std::string* error = nullptr,
                       std::vector<std::string>* warnings = nullptr);
 

@@ -28,6 +28,43 @@ constexpr std::size_t kTimeStampMaxBytes = 64;
 constexpr std::size_t kSerialMaxBytes = 16;
 constexpr std::size_t kProdDateMaxBytes = 10;
 
+// Bytes in the well-formed UTF-8 sequence at text[i]; 0 when none starts
+// there (a stray byte, an overlong form, a surrogate, past U+10FFFF).
+std::size_t utf8SequenceAt(std::string_view text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80)
+        return 1;
+    const std::size_t n = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (n == 0 || i + n > text.size())
+        return 0;
+    std::uint32_t cp = lead & (0x7Fu >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3Fu);
+    }
+    static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool isUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = utf8SequenceAt(text, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
 SSettingsKey textKey(std::string name, ESettingsTarget target, std::size_t maxBytes,
                      std::string SDevInfo::*field)
 {
@@ -245,9 +282,35 @@ std::string settingsValueText(const SSettingsKey& key, const CSettings& s)
                                               : formatSettingsNumber(key.getNumber(s));
 }
 
+std::string shownSettingsText(std::string_view text)
+{
+    constexpr std::size_t kShownBytes = 64;
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (out.size() >= kShownBytes)
+            return out + "...";
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = utf8SequenceAt(text, i);
+        if (c == '\n' || c == '\r' || c == '\t') {
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (n == 0 || c < 0x20 || c == 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
 std::string settingsRefusal(const SSettingsKey& key, std::string_view text)
 {
-    const std::string shown = key.name + "=" + std::string(text);
+    const std::string shown = key.name + "=" + shownSettingsText(text);
     if (key.type == ESettingsKeyType::Text) {
         if (hasLineBreakOrNul(text))
             return translateFill("%1: tekst bez znaków końca wiersza", {shown});
@@ -309,6 +372,29 @@ std::string settingsListWarning(const SSettingsKey& key, const CSettings& s)
         return {};
     return translateFill("%1=%2: spoza listy widoku ustawień (%3)",
                          {key.name, settingsValueText(key, s), describeChoices(*list)});
+}
+
+std::string settingsValueWarning(const SSettingsKey& key, const CSettings& s)
+{
+    if (std::string w = settingsListWarning(key, s); !w.empty())
+        return w;
+    if (key.type != ESettingsKeyType::Text || key.target != ESettingsTarget::MountData)
+        return {};
+    const std::string text = key.getText(s);
+    if (isUtf8(text))
+        return {};
+    return translateFill("%1: to nie jest tekst UTF-8; sterownik dostanie te bajty bez zmian",
+                         {key.name + "=" + shownSettingsText(text)});
+}
+
+std::vector<std::string> settingsValueWarnings(const CSettings& s)
+{
+    std::vector<std::string> warnings;
+    for (const SSettingsKey& key : settingsKeys()) {
+        if (std::string w = settingsValueWarning(key, s); !w.empty())
+            warnings.push_back(std::move(w));
+    }
+    return warnings;
 }
 
 std::vector<std::string> settingsListWarnings(const CSettings& s)

@@ -60,6 +60,11 @@ bool acceptsText(const SSettingsKey& key, std::string_view text);
 // number"), translated; empty when it is accepted.
 std::string settingsRefusal(const SSettingsKey& key, std::string_view text);
 
+// A value as a message quotes it: line ends, TABs, control characters and
+// bytes that are no UTF-8 as \n, \t, \xNN, and cut off with "..." after 64
+// bytes, so a pasted blob or a binary file cannot flood or steer the terminal.
+std::string shownSettingsText(std::string_view text);
+
 // Whole numbers as integers ("1234567"), others in the shortest form that
 // reads back to the same double ("0.8").
 std::string formatSettingsNumber(double value);
@@ -84,3 +89,9 @@ bool checkSettingsRanges(const CSettings& s, std::string* why = nullptr);
 std::string settingsListWarning(const SSettingsKey& key, const CSettings& s);
 // Every such warning of a block, in file order.
 std::vector<std::string> settingsListWarnings(const CSettings& s);
+// What the fitter is warned of before a value is written: the list warning,
+// or for an installation text, bytes that are no UTF-8 (a file from an editor
+// in another character set), which go to the controller as they are.
+// "m_devInfo.m_engine=\xB3\xF3dz: not UTF-8 text; ...", translated.
+std::string settingsValueWarning(const SSettingsKey& key, const CSettings& s);
+std::vector<std::string> settingsValueWarnings(const CSettings& s);

@@ -8,9 +8,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "lang/Translation.h"
+
 int createTempBeside(const std::string& target, std::string& temp)
 {
     static std::atomic<unsigned> counter{0};
+    // The rename would put a plain file in place of a device, a FIFO or a
+    // socket (run as root, /dev/null itself), and never write to it.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
@@ -21,9 +30,8 @@ int createTempBeside(const std::string& target, std::string& temp)
     if (fd < 0)
         return -1;
     // Replacing a file keeps its permissions.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd, old.st_mode & 07777);
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::fchmod(fd, existing.st_mode & 07777);
     return fd;
 }
 
@@ -53,4 +61,12 @@ bool replaceFileWith(const std::string& target, std::string_view bytes)
         return false;
     }
     return true;
+}
+
+std::string writeTargetProblem(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return translate("to nie jest zwykły plik");
+    return {};
 }

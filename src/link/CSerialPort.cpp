@@ -110,6 +110,7 @@ std::string portHint(int err)
     case ENXIO:
         return "no such device; is the cable plugged in?";
     case ENOTTY:
+    case EISDIR:
         return "this is not a serial device";
     case EIO:
         return "the device stopped answering; was it unplugged?";

@@ -53,8 +53,38 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
     return {};
 }
 
+std::string transferProgressText(const STransferProgress& progress)
+{
+    if (!progress.sending)
+        return translate("nic nie zapisano w sterowniku");
+    const SSettingsPlan& planned = progress.planned;
+    const SSettingsPlan& done = progress.confirmed;
+    std::string took;
+    std::string open;
+    auto add = [&](bool wanted, bool confirmed, const char* polish) {
+        if (!wanted)
+            return;
+        std::string& list = confirmed ? took : open;
+        list += (list.empty() ? "" : ", ") + translate(polish);
+    };
+    add(planned.settingsRecord, done.settingsRecord, "ustawienia");
+    add(planned.setupTable, done.setupTable, "tabela poprawek");
+    add(planned.mountData, done.mountData, "dane montażu");
+    const bool recordOpen = !open.empty();
+    add(planned.reset, done.reset, "zresetowanie");
+    std::string text;
+    if (!took.empty())
+        text = translate("zapisano w sterowniku: ") + took;
+    if (!open.empty())
+        text += (text.empty() ? "" : "; ") + translate("bez potwierdzenia: ") + open;
+    if (recordOpen)
+        text += "; " + translate("sterownik może mieć tylko część nowych ustawień");
+    return text;
+}
+
 STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path,
-                                        EReplaceOperation op, std::string* backupPath)
+                                        EReplaceOperation op, std::string* backupPath,
+                                        STransferProgress* progress)
 {
     // Only the settings block: the file is checked on a copy of it.
     CSettings loaded = static_cast<const CSettings&>(device);
@@ -71,19 +101,21 @@ STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& p
         return notLinked();
     CSettings wanted = device.settings();
     copyWritableSettings(loaded, wanted);
-    STransferOutcome outcome = replaceSettings(device, wanted, wholeBlockPlan(), op, backupPath);
+    STransferOutcome outcome =
+        replaceSettings(device, wanted, wholeBlockPlan(), op, backupPath, progress);
     outcome.warnings = std::move(warnings);
     return outcome;
 }
 
-STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath)
+STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath,
+                                        STransferProgress* progress)
 {
     if (!device.isConnected())
         return notLinked();
     CSettings fresh;
     fresh.m_devInfo = device.m_devInfo;
-    return replaceSettings(device, fresh, wholeBlockPlan(), EReplaceOperation::Defaults,
-                           backupPath);
+    return replaceSettings(device, fresh, wholeBlockPlan(), EReplaceOperation::Defaults, backupPath,
+                           progress);
 }
 
 STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op, std::string* backupPath)
@@ -114,8 +146,10 @@ STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op, std::s
 
 STransferOutcome replaceSettings(CGasDevice& device, const CSettings& wanted,
                                  const SSettingsPlan& plan, EReplaceOperation op,
-                                 std::string* backupPath)
+                                 std::string* backupPath, STransferProgress* progress)
 {
+    if (progress != nullptr)
+        *progress = {plan, {}, false};
     if (plan.any()) {
         if (!device.isConnected())
             return notLinked();
@@ -123,7 +157,7 @@ STransferOutcome replaceSettings(CGasDevice& device, const CSettings& wanted,
             return backup;
     }
     static_cast<CSettings&>(device) = wanted;
-    return applySettingsPlan(device, plan);
+    return applySettingsPlan(device, plan, progress);
 }
 
 SSettingsPlan wholeBlockPlan()
@@ -134,18 +168,37 @@ SSettingsPlan wholeBlockPlan()
     return all;
 }
 
-STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan)
+STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan,
+                                   STransferProgress* progress)
 {
     constexpr const char* kWriteFailed = "Nie powiodło się wpisanie ustawień do urządzenia!";
-    if (plan.petrolFirst && !device.switchToPetrolAndWait())
-        return failed(ETransferResult::PetrolFailed, "Nie powiodło się przełączenie na benzynę!");
-    if (plan.settingsRecord && !device.writeSettings())
+    STransferProgress local;
+    STransferProgress& p = progress != nullptr ? *progress : local;
+    p = {plan, {}, false};
+    if (plan.petrolFirst) {
+        if (!device.switchToPetrolAndWait())
+            return failed(ETransferResult::PetrolFailed,
+                          "Nie powiodło się przełączenie na benzynę!");
+        p.confirmed.petrolFirst = true;
+    }
+    // Marked before each step: should the link fail under it, the caller
+    // knows the controller may have taken it.
+    const auto step = [&](bool wanted, bool SSettingsPlan::*done, auto&& run) {
+        if (!wanted)
+            return true;
+        p.sending = true;
+        if (!run())
+            return false;
+        p.confirmed.*done = true;
+        return true;
+    };
+    if (!step(plan.settingsRecord, &SSettingsPlan::settingsRecord,
+              [&] { return device.writeSettings(); }) ||
+        !step(plan.setupTable, &SSettingsPlan::setupTable,
+              [&] { return device.writeSetupTable(); }) ||
+        !step(plan.mountData, &SSettingsPlan::mountData, [&] { return device.writeMountData(); }))
         return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (plan.setupTable && !device.writeSetupTable())
-        return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (plan.mountData && !device.writeMountData())
-        return failed(ETransferResult::WriteFailed, kWriteFailed);
-    if (plan.reset && !device.clearErrors())
+    if (!step(plan.reset, &SSettingsPlan::reset, [&] { return device.clearErrors(); }))
         return failed(ETransferResult::ResetFailed, "Nie powiodło się zresetowanie urządzenia!");
     return {};
 }

@@ -36,6 +36,21 @@ struct STransferOutcome {
     bool ok() const { return result == ETransferResult::Done; }
 };
 
+// How far a plan got, for telling the fitter what the controller holds when
+// it ended early: a record refused, or the link lost under a write, which
+// throws past the outcome (so the caller keeps this to read afterwards).
+struct STransferProgress {
+    SSettingsPlan planned;   // what was to be done
+    SSettingsPlan confirmed; // what the controller took (petrolFirst: it is on petrol)
+    // A record or the reset went out: the controller may hold new values.
+    bool sending = false;
+};
+
+// "written to the controller: settings; not confirmed: correction table,
+// installation data, reset; the controller may hold only part of the new
+// settings", or "nothing was written to the controller"; translated.
+std::string transferProgressText(const STransferProgress& progress);
+
 // Stamps the block with `now` and writes every key. The controller is not
 // asked; the block is what was last read from it.
 STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path, std::time_t now);
@@ -47,11 +62,13 @@ STransferOutcome saveSettingsToFile(CGasDevice& device, const std::string& path,
 // A backup restored is loaded the same way, as EReplaceOperation::Restore.
 STransferOutcome loadSettingsIntoDevice(CGasDevice& device, const std::string& path,
                                         EReplaceOperation op = EReplaceOperation::Load,
-                                        std::string* backupPath = nullptr);
+                                        std::string* backupPath = nullptr,
+                                        STransferProgress* progress = nullptr);
 
 // A freshly built settings block with the controller's device information,
 // written and followed by the reset, as after a load.
-STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath = nullptr);
+STransferOutcome restoreFactorySettings(CGasDevice& device, std::string* backupPath = nullptr,
+                                        STransferProgress* progress = nullptr);
 
 // Reads the settings, setup table and installation data the controller holds
 // now and keeps them as a backup in its history folder, before op replaces
@@ -66,9 +83,11 @@ STransferOutcome backUpSettings(CGasDevice& device, EReplaceOperation op,
 // then `wanted` taken into the block and written as the plan says (petrol
 // first, the records it names, the reset last). A plan that writes nothing
 // needs no backup. When the backup fails, block and controller stay as they were.
+// *progress, when given, follows the plan step by step.
 STransferOutcome replaceSettings(CGasDevice& device, const CSettings& wanted,
                                  const SSettingsPlan& plan, EReplaceOperation op,
-                                 std::string* backupPath = nullptr);
+                                 std::string* backupPath = nullptr,
+                                 STransferProgress* progress = nullptr);
 
 // The plan that writes the whole block: settings record, setup table,
 // installation data and the reset that makes the controller take them up.
@@ -78,4 +97,5 @@ SSettingsPlan wholeBlockPlan();
 // backup: for the settings view's single edits, each of which the fitter
 // makes and sees. Stops at the first failure; the block keeps the new values
 // either way.
-STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan);
+STransferOutcome applySettingsPlan(CGasDevice& device, const SSettingsPlan& plan,
+                                   STransferProgress* progress = nullptr);

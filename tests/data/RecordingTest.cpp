@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "data/CDiagFile.h"
 #include "errors/IError.h"
+#include "lang/LanguageScope.h"
 
 namespace {
 
@@ -99,6 +103,51 @@ TEST(Recording, OnlyVersionOneIsAcceptedAndHalfRecordsAreNotInvented)
     std::remove(path.c_str());
 
     EXPECT_FALSE(file.open(tempPath("missing/none"), false));
+}
+
+TEST(Recording, WhatIsNoRecordingIsRefusedAtOnceWithItsReason)
+{
+    CLanguageScope english(LANG_EN);
+    const std::string dir = tempPath("bad");
+    std::filesystem::create_directory(dir);
+    const std::string header("\x01\0\0\0\0\0\0\0", 8);
+    auto file = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+        return dir + "/" + name;
+    };
+    // A sparse file far past the limit behind a good header: refused by its
+    // size, never read in (playback would hold it in memory whole).
+    const std::string huge = file("huge.bin", header);
+    std::filesystem::resize_file(huge, std::uintmax_t{4} << 30);
+    const std::string fifo = dir + "/fifo.bin";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {file("empty.bin", ""), ": not a recording (cannot be read, or not format version 1)"},
+        {file("short.bin", header.substr(0, 5)), ": not a recording"},
+        {file("v2.bin", std::string("\x02\0\0\0\0\0\0\0", 8) + std::string(76, 'x')),
+         ": not a recording"},
+        {huge, ": the file is too large for a recording"},
+        {dir, ": not a regular file"},
+        {fifo, ": not a regular file"}, // no writer is waited for
+        {dir + "/missing.bin", ": cannot open the file (No such file or directory)"},
+    };
+    for (const auto& c : cases) {
+        CDiagFileReader reader;
+        EXPECT_FALSE(reader.open(c.path)) << c.path;
+        EXPECT_EQ(reader.file().problem().rfind(c.path + c.reason, 0), 0u)
+            << reader.file().problem();
+    }
+    // Nor is a recording started over a directory or a FIFO; both stay.
+    for (const std::string& path : {dir, fifo}) {
+        CDiagFile out;
+        EXPECT_FALSE(out.open(path, true)) << path;
+        EXPECT_EQ(out.problem(), path + ": not a regular file");
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Recording, ReadingWithoutAFileThrowsItsError)

@@ -16,6 +16,7 @@
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
 #include "lang/LanguageScope.h"
+#include "support/FileSizeLimit.h"
 
 namespace fs = std::filesystem;
 
@@ -220,19 +221,31 @@ TEST_F(SettingsFile, LastLineWithoutLineEndKeepsItsLastCharacter)
 
 TEST_F(SettingsFile, ExtraLinesDuplicatesAndMissingKeys)
 {
-    // Unknown keys and lines without a TAB are skipped; a key found twice is
-    // taken from its first line.
+    CLanguageScope english(LANG_EN);
+    // Unknown keys (twice, too) and lines without a TAB are skipped; a key
+    // given again with the same value, as every saved file repeats
+    // m_switchDelay, loads.
     writeRaw(path("extra.ssf"),
-             std::string("comment line\r\nm_futureKey\t5\r\n") + kGolden + "m_switchRPM\t3000\r\n");
+             std::string("comment line\r\nm_futureKey\t5\r\nm_futureKey\t6\r\n") + kGolden +
+                 "m_switchRPM\t1200.0\r\nm_devInfo.m_engine\t1600\r\n");
     CSettings back;
-    ASSERT_TRUE(loadSettingsFile(path("extra.ssf"), back));
+    std::string error;
+    ASSERT_TRUE(loadSettingsFile(path("extra.ssf"), back, &error)) << error;
     EXPECT_EQ(back.m_switchRPM, 1200);
+
+    // Given again with another value, which one a reader took would decide
+    // what goes into the car: refused, naming the key and both values.
+    writeRaw(path("twice.ssf"), std::string(kGolden) + "m_switchRPM\t3000\r\n");
+    const CSettings before = back;
+    EXPECT_FALSE(loadSettingsFile(path("twice.ssf"), back, &error));
+    EXPECT_EQ(error, "Cannot load the settings from the file: m_switchRPM: given twice in the "
+                     "file, with different values (1200 and 3000)");
+    expectSameBlock(back, before);
 
     writeRaw(path("short.ssf"), goldenWith("m_setupTimes[19]", nullptr));
     CSettings untouched = fullBlock();
     untouched.m_switchRPM = 2222;
     CSettings target = untouched;
-    std::string error;
     EXPECT_FALSE(loadSettingsFile(path("short.ssf"), target, &error));
     EXPECT_NE(error.find("m_setupTimes[19]"), std::string::npos) << error;
     expectSameBlock(target, untouched); // a failed load changes nothing
@@ -269,20 +282,39 @@ TEST_F(SettingsFile, DamagedFilesAreRefusedWithTheReason)
         EXPECT_EQ(target.m_switchRPM, 1200);
         EXPECT_EQ(target.m_devInfo.m_serial, "");
     }
+    // A value is quoted with its control bytes escaped and cut short, so a
+    // damaged file cannot flood or steer the terminal through the message.
+    writeRaw(path("bad.ssf"),
+             goldenWith("m_pressureRef", ("\x1b[2J" + std::string(200, '9')).c_str()));
+    std::string error;
+    CSettings target;
+    EXPECT_FALSE(loadSettingsFile(path("bad.ssf"), target, &error));
+    EXPECT_EQ(error, "Cannot load the settings from the file: m_pressureRef=\\x1B[2J" +
+                         std::string(57, '9') + "...: not a number");
 }
 
 TEST_F(SettingsFile, ValuesOffTheViewsListsLoadWithAWarning)
 {
     CLanguageScope english(LANG_EN);
+    // And an installation text from an editor in another character set (the
+    // workshop's name in Latin-2): a controller may hold such bytes, so they
+    // load as they are, said in escapes rather than sent to the terminal raw.
     std::string file = goldenWith("m_injectorType", "3");
+    file.replace(file.find("Auto-Gaz\tŁódź"), 16,
+                 "\xA3\xF3"
+                 "d\xBC");
     writeRaw(path("odd.ssf"), file);
     CSettings target;
     std::string error;
     std::vector<std::string> warnings;
     ASSERT_TRUE(loadSettingsFile(path("odd.ssf"), target, &error, &warnings)) << error;
     EXPECT_EQ(target.m_injectorType, 3);
-    EXPECT_EQ(warnings, std::vector<std::string>{
-                            "m_injectorType=3: not on the settings view's list (1, 4, 9)"});
+    EXPECT_EQ(target.m_devInfo.m_mountService, "\xA3\xF3"
+                                               "d\xBC");
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "m_devInfo.m_mountService=\\xA3\\xF3d\\xBC: not UTF-8 text; the "
+                            "controller gets these bytes as they are",
+                            "m_injectorType=3: not on the settings view's list (1, 4, 9)"}));
 
     // Saved again, the block reads back to the same values.
     const CSettings loaded = target;
@@ -307,9 +339,16 @@ TEST_F(SettingsFile, FilesThatAreNoSettingsFileSaySo)
         EXPECT_EQ(error, "Cannot load the settings from the file: " + path("foreign.ssf") +
                              ": not a settings file");
     }
-    // A directory, and a missing file, in our words (the system's after them).
+    // Saved by an editor as "Unicode": said so, not merely "not a settings file".
+    std::u16string wide = u"\uFEFFm_switchRPM\t1200\r\n";
+    writeRaw(path("utf16.ssf"),
+             std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
     std::string error;
     CSettings target;
+    EXPECT_FALSE(loadSettingsFile(path("utf16.ssf"), target, &error));
+    EXPECT_EQ(error, "Cannot load the settings from the file: " + path("utf16.ssf") +
+                         ": the file is saved as UTF-16; a settings file must be UTF-8");
+    // A directory, and a missing file, in our words (the system's after them).
     EXPECT_FALSE(loadSettingsFile(m_dir.string(), target, &error));
     EXPECT_NE(error.find(": not a regular file"), std::string::npos) << error;
     CLanguageScope polish(LANG_PL);
@@ -368,6 +407,27 @@ TEST_F(SettingsFile, FailedSaveLeavesTheOldFileAlone)
 
     EXPECT_FALSE(saveSettingsFile(path("no/such/dir.ssf"), fullBlock(), &error));
     EXPECT_FALSE(error.empty());
+
+    // A FIFO (as a device) is refused, never replaced by a plain file: run as
+    // root, "save /dev/null" would otherwise put a file where the device was.
+    ASSERT_EQ(::mkfifo(path("pipe.ssf").c_str(), 0600), 0);
+    CLanguageScope english(LANG_EN);
+    EXPECT_FALSE(saveSettingsFile(path("pipe.ssf"), fullBlock(), &error));
+    EXPECT_EQ(error, "Cannot write the settings to the car data file: " + path("pipe.ssf") +
+                         ": not a regular file");
+    struct stat info {};
+    ASSERT_EQ(::stat(path("pipe.ssf").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // A disk that fills up during the save leaves the old file whole and no
+    // temporary file beside it.
+    {
+        CFileSizeLimit full(200);
+        EXPECT_FALSE(saveSettingsFile(target, fullBlock(), &error));
+    }
+    EXPECT_NE(error.find("cannot write the file (File too large)"), std::string::npos) << error;
+    EXPECT_EQ(readRaw(target), "old contents\r\n");
+    EXPECT_EQ(entriesInDir(), 3u);
 }
 
 TEST_F(SettingsFile, UnwritableDirectoryFailsTheSave)
