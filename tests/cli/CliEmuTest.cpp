@@ -183,34 +183,91 @@ TEST_F(CliEmu, SetFollowsTheSettingsViewsRules)
     EXPECT_TRUE(contains(seq.out, "m_engineSignalBehavior=2")) << seq.out;
 }
 
-TEST_F(CliEmu, SetRefusesBeforeAnythingIsSent)
+TEST_F(CliEmu, BadCommandLinesAreRefusedBeforeAnythingIsSent)
 {
-    const auto before = emu().state().m_settings;
+    const SEmuState before = emu().state();
+    const std::string longValue(100000, 'x');
     const struct {
         std::vector<std::string> args;
         int rc;
-        const char* says;
+        std::string says;
+        const char* lang = "en";
     } cases[] = {
+        // Values against the controller's rules: checked before any write.
         {{"set", "m_switchDelay=400"}, CLI_REFUSED, "m_switchDelay=400: 0 to 127"},
         {{"set", "m_switchRPM=1500", "m_rpmDivider=256"},
          CLI_REFUSED,
          "m_rpmDivider=256: 0 to 255"},
-        {{"set", "m_rpmDivider=2.5x"}, CLI_REFUSED, "m_rpmDivider"},
+        {{"set", "m_rpmDivider=2.5x"}, CLI_REFUSED, "m_rpmDivider=2.5x: not a number"},
+        {{"set", "m_switchRPM="}, CLI_REFUSED, "m_switchRPM=: not a number"},
+        {{"set", "m_setupTimes[3]=-101"}, CLI_REFUSED, "m_setupTimes[3]=-101: -100 to 155"},
         {{"set", "m_devInfo.m_mountDate=31/02/2010"}, CLI_REFUSED, "m_mountDate"},
         {{"set", "m_devInfo.m_serial=X"}, CLI_REFUSED, "m_devInfo.m_serial"},
         {{"set", "m_timeStamp=now"}, CLI_REFUSED, "m_timeStamp"},
-        {{"set", "m_nosuch=1"}, CLI_USAGE, "m_nosuch"},
-        {{"set", "m_switchRPM"}, CLI_USAGE, "KEY=VALUE"},
-        {{"set", "m_switchRPM=1500", "m_switchRPM=1600"}, CLI_USAGE, "twice"},
+        // A pasted blob is quoted short, and control bytes never reach the terminal.
+        {{"set", "m_switchRPM=" + longValue},
+         CLI_REFUSED,
+         "m_switchRPM=" + longValue.substr(0, 64) + "...: not a number"},
+        {{"set", "m_pressureRef=1\x1b[2J"}, CLI_REFUSED, "m_pressureRef=1\\x1B[2J: not a number"},
+        {{"mode", longValue}, CLI_USAGE, "not '" + longValue.substr(0, 64) + "...'"},
+        {{"set", longValue + "=1"}, CLI_USAGE, "unknown key '" + longValue.substr(0, 64) + "...'"},
+        {{"fuel-sensor", "--set", "9,5,5,1"}, CLI_REFUSED, "ascending or descending order"},
+        {{"restore", "0"}, CLI_REFUSED, "there is no backup number 0"},
+        {{"restore", "99999999999999999999"}, CLI_REFUSED, "there is no backup number"},
+        {{"eeprom", "read", "0xFFFF", "2"}, CLI_REFUSED, "must end by 0x10000"},
+        // Malformed lines: usage errors.
+        {{"set", "m_nosuch=1"}, CLI_USAGE, "unknown key 'm_nosuch'"},
+        {{"set", "m_setupTimes[20]=1"}, CLI_USAGE, "unknown key 'm_setupTimes[20]'"},
+        {{"set", "m_switchRPM"}, CLI_USAGE, "expected KEY=VALUE, not 'm_switchRPM'"},
+        {{"set", ""}, CLI_USAGE, "expected KEY=VALUE, not ''"},
+        {{"set", "m_switchRPM=1500", "m_switchRPM=1600"}, CLI_USAGE, "m_switchRPM is given twice"},
+        {{"set"}, CLI_USAGE, "usage: nimo-cli set KEY=VALUE..."},
+        {{"info", "--frobnicate"}, CLI_USAGE, "unknown option '--frobnicate'"},
+        {{"monitor", "--count"}, CLI_USAGE, "--count needs a value"},
+        {{"monitor", "--count", "0"}, CLI_USAGE, "--count takes a whole number above 0"},
+        {{"monitor", "--count", "-5"}, CLI_USAGE, "not '-5'"},
+        {{"monitor", "--count", "99999999999999999999999"}, CLI_USAGE, "--count takes"},
+        {{"monitor", "--seconds", "nan"}, CLI_USAGE, "--seconds takes a number of seconds"},
+        {{"monitor", "--seconds", "-1"}, CLI_USAGE, "--seconds takes"},
+        {{"monitor", "--record", ""}, CLI_USAGE, "--record needs a file name"},
+        {{"map", "--seconds", "inf"}, CLI_USAGE, "--seconds takes"},
+        {{"injectors", "--mask", "0x100"}, CLI_USAGE, "--mask takes a number from 0 to 255"},
+        {{"injectors", "--mask", ""}, CLI_USAGE, "--mask takes"},
+        {{"fuel-sensor", "--set", "1,2,3"}, CLI_USAGE, "--set takes four numbers"},
+        {{"fuel-sensor", "--set", "1,2,3,256"}, CLI_USAGE, "--set takes four numbers"},
+        {{"info", "--port", "8"}, CLI_USAGE, "from 1 to 7, not '8'"},
+        {{"info", "--port", ""}, CLI_USAGE, "--port needs a path or a port number"},
+        {{"info", "--port"}, CLI_USAGE, "--port needs a value"},
+        {{"info", "--lang", "xx"}, CLI_USAGE, "--lang takes pl, en, ru, it or de, not 'xx'"},
+        {{"info", "--lang="}, CLI_USAGE, "--lang takes pl, en, ru, it or de, not ''"},
+        {{"mode", "diesel"}, CLI_USAGE, "mode takes petrol, lpg or auto, not 'diesel'"},
+        {{"defaults"}, CLI_USAGE, "Add --yes"},
+        {{"load", ""}, CLI_USAGE, "load: no file name given"},
+        {{"restore", ""}, CLI_USAGE, "restore: no file name given"},
+        {{"diff", "a.ssf", ""}, CLI_USAGE, "diff: no file name given"},
+        {{""}, CLI_USAGE, "unknown command ''"},
+        {{"set", "m_switchDelay=400"}, CLI_REFUSED, "m_switchDelay=400: od 0 do 127", "pl"},
+        {{"monitor", "--count", "0"}, CLI_USAGE, "--count erwartet eine ganze Zahl", "de"},
     };
     for (const auto& c : cases) {
-        const SCliResult r = cli(c.args, "en");
-        EXPECT_EQ(r.rc, c.rc) << c.says;
-        EXPECT_TRUE(contains(r.err, c.says)) << r.err;
+        const SCliResult r = cli(c.args, c.lang);
+        const std::string line = c.args.front() + " " + (c.args.size() > 1 ? c.args[1] : "");
+        EXPECT_EQ(r.rc, c.rc) << line.substr(0, 80) << "\n" << r.err.substr(0, 300);
+        EXPECT_TRUE(contains(r.err, c.says)) << r.err.substr(0, 300);
+        EXPECT_LT(r.err.size(), 400u) << line.substr(0, 80);
         EXPECT_EQ(r.out, "");
     }
-    EXPECT_EQ(frames(MSG_TYPE_SETUP) + frames(MSG_TYPE_TABLE) + frames(MSG_TYPE_MOUNT_DATA), 0u);
-    EXPECT_EQ(emu().state().m_settings, before);
+    const SEmuCounters n = emu().counters();
+    EXPECT_EQ(n.m_frames[MSG_TYPE_SETUP] + n.m_frames[MSG_TYPE_SETUP_V1] +
+                  n.m_frames[MSG_TYPE_TABLE] + n.m_frames[MSG_TYPE_MOUNT_DATA] +
+                  n.m_frames[MSG_TYPE_FUEL_SENSOR],
+              0u);
+    EXPECT_EQ(n.m_commands[CMD_CLEAR_ERRORS] + n.m_commands[CMD_WORK_GAS] +
+                  n.m_commands[CMD_WORK_LPG] + n.m_commands[CMD_SET_INJ_MASK],
+              0u);
+    EXPECT_EQ(emu().state().m_settings, before.m_settings);
+    EXPECT_EQ(emu().state().m_table, before.m_table);
+    EXPECT_FALSE(std::filesystem::exists(dir.historyRoot()));
 }
 
 TEST_F(CliEmu, AControllersOwnSettingsAlwaysGoBackIntoIt)

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -386,21 +390,87 @@ TEST(CliReplay, PrintsEveryRecordInEachFormat)
     EXPECT_NE(jsonLines[0].find(R"("work_mode":3,"fuel":3,"level":135})"), std::string::npos);
 }
 
-TEST(CliReplay, RefusesWhatIsNotARecording)
+TEST(CliReplay, RefusesWhatIsNotARecordingWithItsReason)
 {
     CLanguageScope restore(LANG_PL);
     CCliTempDir dir;
     const std::string bad = dir.file("bad.bin");
     std::ofstream(bad, std::ios::binary) << std::string("\x02\0\0\0\0\0\0\0", 8);
-    const SCliResult r = runCliArgs({"--lang", "en", "replay", bad});
-    EXPECT_EQ(r.rc, CLI_REFUSED);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("not a recording"), std::string::npos);
-    const SCliResult missing = runCliArgs({"--lang", "de", "replay", dir.file("missing.bin")});
-    EXPECT_EQ(missing.rc, CLI_REFUSED);
-    EXPECT_EQ(missing.err,
-              "nimo-cli: " + dir.file("missing.bin") +
-                  ": keine Aufzeichnung (nicht lesbar oder nicht im Format Version 1)\n");
+    const std::string fifo = dir.file("fifo.bin");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::string says;
+        const char* lang = "en";
+    } cases[] = {
+        {bad, ": not a recording (cannot be read, or not format version 1)"},
+        {dir.path(), ": not a regular file"},
+        {fifo, ": not a regular file"}, // refused, not waited on
+        {dir.file("missing.bin"),
+         ": die Datei kann nicht geöffnet werden (No such file or directory)", "de"},
+    };
+    for (const auto& c : cases) {
+        const SCliResult r = runCliArgs({"--lang", c.lang, "replay", c.path});
+        EXPECT_EQ(r.rc, CLI_REFUSED) << c.path;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "nimo-cli: " + c.path + c.says + "\n");
+    }
+}
+
+namespace {
+
+// An output that takes nothing, failing every write with `err`: a full disk,
+// or a pipe whose reader went away.
+class CFailingOutput : public std::streambuf {
+public:
+    explicit CFailingOutput(int err) : m_err(err) {}
+
+protected:
+    int overflow(int) override
+    {
+        errno = m_err;
+        return traits_type::eof();
+    }
+    std::streamsize xsputn(const char*, std::streamsize) override
+    {
+        errno = m_err;
+        return 0;
+    }
+
+private:
+    int m_err;
+};
+
+} // namespace
+
+TEST(CliOutput, AnOutputThatCannotBeWrittenFailsTheCommand)
+{
+    CLanguageScope restore(LANG_PL);
+    CCliTempDir dir;
+    const std::string rec = dir.file("r.bin");
+    writeRecording(rec, {sampleRecord(6000), sampleRecord(6000)}, 0);
+    for (const std::vector<std::string>& line : {std::vector<std::string>{"--demo", "settings"},
+                                                 {"replay", rec, "--csv"},
+                                                 {"texts"},
+                                                 {"--demo", "--json", "monitor", "--count", "3"}}) {
+        for (const int err : {ENOSPC, EPIPE}) {
+            std::vector<std::string> args = {"nimo-cli", "--lang", "en"};
+            args.insert(args.end(), line.begin(), line.end());
+            std::vector<char*> argv;
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            CFailingOutput sink(err);
+            std::ostream out(&sink);
+            std::ostringstream messages;
+            const int rc = runCli(static_cast<int>(argv.size()), argv.data(), out, messages);
+            EXPECT_EQ(rc, CLI_FAILED) << line.back();
+            // A reader that stopped reading asked for it; a full disk is news.
+            EXPECT_EQ(messages.str().find("nimo-cli: cannot write the standard output (No space "
+                                          "left on device)\n") != std::string::npos,
+                      err == ENOSPC)
+                << messages.str();
+        }
+    }
 }
 
 TEST(CliTexts, DictionaryRowsInTheChosenLanguage)

@@ -15,6 +15,13 @@ std::atomic<bool> g_showProgress{false};
 int legacyLastPort(const std::string& path)
 {
     constexpr std::string_view key = "Last RS nr=";
+    // It is read before every scan: a FIFO or a huge file put in its place
+    // must cost nothing.
+    constexpr std::uintmax_t kMaxBytes = 64 * 1024;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) ||
+        std::filesystem::file_size(path, ec) > kMaxBytes || ec)
+        return 0;
     std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {

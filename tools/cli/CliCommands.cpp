@@ -124,12 +124,14 @@ EXAMPLES
   nimo-cli set m_switchRPM=1500 m_switchTempr=40
   nimo-cli set "m_devInfo.m_mountService=Auto-Gaz" m_setupTimes[3]=110
 )",
+            .replacesSettings = true,
         },
         {
             .name = "save",
             .synopsis = "FILE",
             .minOperands = 1,
             .maxOperands = 1,
+            .check = checkFileOperands,
             .link = ECliLink::First,
             .run = cmdSave,
             .summary = "save the settings to a settings file (.ssf)",
@@ -143,7 +145,8 @@ DESCRIPTION
   Stamps the settings block with the current time (m_timeStamp) and writes it
   to FILE (conventionally *.ssf) as the desktop application does. The file is
   written beside the target and renamed over it only when complete, so a
-  failed save leaves an existing file intact.
+  failed save leaves an existing file intact. A FILE that exists and is no
+  regular file (a device, a FIFO, a directory) is refused.
 )",
         },
         {
@@ -151,6 +154,7 @@ DESCRIPTION
             .synopsis = "FILE",
             .minOperands = 1,
             .maxOperands = 1,
+            .check = checkFileOperands,
             .link = ECliLink::Own,
             .run = cmdLoad,
             .summary = "write a settings file into the controller",
@@ -161,8 +165,9 @@ SYNOPSIS
   nimo-cli [GLOBAL OPTIONS] load FILE
 
 DESCRIPTION
-  Reads FILE completely and checks every value first; a missing key or a
-  value out of range refuses the file (exit 4) and nothing is sent. Then the
+  Reads FILE completely and checks every value first; a missing key, a key
+  given twice with different values or a value out of range refuses the file
+  (exit 4) and nothing is sent. Then the
   settings record, the setup table and the installation data are written and
   the controller is reset (switched to petrol first). The controller keeps its
   own identity, flags and counters whatever the file says.
@@ -170,6 +175,7 @@ DESCRIPTION
   a backup (see "nimo-cli history"; its file is named on stderr); when the
   backup cannot be written nothing is sent (exit 1).
 )",
+            .replacesSettings = true,
         },
         {
             .name = "defaults",
@@ -194,6 +200,7 @@ DESCRIPTION
   a backup (see "nimo-cli history"; its file is named on stderr); when the
   backup cannot be written nothing is sent (exit 1).
 )",
+            .replacesSettings = true,
         },
         {
             .name = "history",
@@ -232,6 +239,7 @@ OUTPUT
             .synopsis = "FILE|N",
             .minOperands = 1,
             .maxOperands = 1,
+            .check = checkFileOperands,
             .link = ECliLink::Own,
             .run = cmdRestore,
             .summary = "write a backup back into the controller",
@@ -250,12 +258,14 @@ DESCRIPTION
   A backup that cannot be read is refused (exit 4) before a controller is
   sought.
 )",
+            .replacesSettings = true,
         },
         {
             .name = "diff",
             .synopsis = "A.ssf [B.ssf]",
             .minOperands = 1,
             .maxOperands = 2,
+            .check = checkFileOperands,
             .link = ECliLink::Own,
             .run = cmdDiff,
             .summary = "compare settings files, or a file with the controller",
@@ -346,7 +356,7 @@ DESCRIPTION
             .synopsis = "[--set T0,T1,T2,T3]",
             .options = {"--set"},
             .check = checkFuelSensor,
-            .link = ECliLink::First,
+            .link = ECliLink::Own,
             .run = cmdFuelSensor,
             .summary = "the fuel level sensor's thresholds",
             .page = R"(NAME
@@ -495,7 +505,10 @@ DESCRIPTION
   and carries on when the controller answers again.
 
 EXIT STATUS
-  0 when it ended as asked; 3 when it ended while the link was still down.
+  0 when it ended as asked; 1 when the recording could not be written whole
+  (a full disk: it holds the whole records written before); 3 when it ended
+  while the link was still down; 4 when FILE cannot take a recording (a
+  directory, a device, a FIFO, a missing folder).
 )",
         },
         {
@@ -565,6 +578,7 @@ EXIT STATUS
             .options = {"--csv"},
             .minOperands = 1,
             .maxOperands = 1,
+            .check = checkFileOperands,
             .link = ECliLink::None,
             .run = cmdReplay,
             .summary = "print a recording",
@@ -578,8 +592,9 @@ DESCRIPTION
   Prints every record of a recording made by monitor --record (or the
   desktop application) with monitor's columns: text, JSON lines with --json,
   or CSV with a header row with --csv. Needs no controller. A file that is not
-  a recording (first four bytes not 1) is refused (exit 4); bytes after the
-  last whole record are reported on stderr.
+  a recording (first four bytes not 1, not a regular file, or larger than a
+  recording grows, 512 MiB) is refused (exit 4); bytes after the last whole
+  record are reported on stderr.
 )",
         },
         {

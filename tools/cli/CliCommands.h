@@ -34,6 +34,9 @@ struct SCliCommand {
     int (*run)(SCliContext&) = nullptr;
     const char* summary = ""; // its line in the overview
     const char* page = "";    // its manual page
+    // set, load, defaults, restore: a failure that reaches the dispatcher
+    // came before their writes (which report their own), so it says so.
+    bool replacesSettings = false;
 };
 
 // In the order the overview lists them.

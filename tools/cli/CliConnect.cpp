@@ -98,6 +98,10 @@ std::string cliPortProblem(const std::string& path, int err)
         reason = "Nieodpowiednia operacja ioctl dla urządzenia";
         hint = "to nie jest urządzenie szeregowe";
         break;
+    case EISDIR:
+        reason = "Jest katalogiem";
+        hint = "to nie jest urządzenie szeregowe";
+        break;
     case EIO:
         reason = "Błąd wejścia/wyjścia";
         hint = "urządzenie przestało odpowiadać; czy zostało odłączone?";

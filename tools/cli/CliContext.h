@@ -47,6 +47,13 @@ bool cliSettingsTrusted(SCliContext& c);
 
 // The exit status of a whole-block operation, with its message on failure.
 int cliTransferExit(SCliContext& c, const STransferOutcome& r);
+// Runs what replaces the controller's settings (set, load, defaults,
+// restore), then says its warnings, where the replaced settings were kept
+// (`backup`, filled by the operation) and, on failure or when the link is
+// lost under it, what the controller took and how its settings come back.
+// The exit status as cliTransferExit's; a lost link is CLI_NO_DEVICE.
+int cliReplaceSettings(SCliContext& c, const std::string& backup,
+                       const std::function<STransferOutcome(STransferProgress&)>& replace);
 // "nimo-cli: warning: ..." on err, one line each.
 void cliWarnings(SCliContext& c, const std::vector<std::string>& warnings);
 // Where the settings an operation replaced were kept, on err; nothing for none.
@@ -92,3 +99,5 @@ std::string checkEeprom(const SCliOptions& opt);
 std::string checkHelp(const SCliOptions& opt);
 std::string checkAutocalibrate(const SCliOptions& opt);
 std::string checkMap(const SCliOptions& opt);
+// save, load, restore, diff, replay: no operand may be an empty file name.
+std::string checkFileOperands(const SCliOptions& opt);

@@ -170,15 +170,22 @@ std::string checkFuelSensor(const SCliOptions& opt)
 int cmdFuelSensor(SCliContext& c)
 {
     CGasDevice& d = c.device;
-    if (std::find(c.opt.given.begin(), c.opt.given.end(), "--set") != c.opt.given.end()) {
-        SFuelThresholds t{};
+    const bool set =
+        std::find(c.opt.given.begin(), c.opt.given.end(), "--set") != c.opt.given.end();
+    SFuelThresholds t{};
+    if (set) {
         if (const SFuelSensorType* type = findFuelSensorType(c.opt.set))
             t = type->thresholds;
         else
             parseFuelThresholds(c.opt.set, t);
+        // Refused before a port is sought, as every value that would be.
         std::string message;
         if (!checkFuelThresholds(t, &message))
             return cliFail(c, CLI_REFUSED, message);
+    }
+    if (cliConnect(c) != CLI_OK)
+        return CLI_NO_DEVICE;
+    if (set) {
         if (!d.writeFuelSensor(fuelRecordOrder(t)))
             return cliFail(
                 c, CLI_FAILED,
@@ -188,7 +195,7 @@ int cmdFuelSensor(SCliContext& c)
     if (!d.readFuelSensor(rec))
         return cliFail(c, CLI_FAILED,
                        translate("Nie można wczytać ustawień czujnika poziomu gazu z urządzenia"));
-    const SFuelThresholds t = fuelThresholdsOf(rec.data());
+    t = fuelThresholdsOf(rec.data());
     const std::string type = translate(matchFuelSensorType(t).name);
     // One live record for the sensor's present reading; a failed exchange
     // only leaves the reading out.

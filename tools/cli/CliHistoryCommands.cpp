@@ -212,11 +212,9 @@ int cmdRestore(SCliContext& c)
                                       {backup.m_devInfo.m_serial})});
     }
     std::string saved;
-    const STransferOutcome outcome =
-        loadSettingsIntoDevice(d, path, EReplaceOperation::Restore, &saved);
-    cliWarnings(c, outcome.warnings);
-    cliBackupNote(c, saved);
-    const int rc = cliTransferExit(c, outcome);
+    const int rc = cliReplaceSettings(c, saved, [&](STransferProgress& progress) {
+        return loadSettingsIntoDevice(d, path, EReplaceOperation::Restore, &saved, &progress);
+    });
     if (rc == CLI_OK) {
         CJsonObject o;
         o.boolean("ok", true).text("command", "restore").text("file", path);

@@ -4,6 +4,7 @@
 #include "CliContext.h"
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -95,10 +96,12 @@ void CMonitor::reportRecordingFailure()
 {
     if (m_c.opt.record.empty() || m_recordingFailed)
         return;
-    if (m_c.device.m_recorder.state().failure == 0)
+    const int failure = m_c.device.m_recorder.state().failure;
+    if (failure == 0)
         return;
     m_recordingFailed = true;
-    m_c.err << "nimo-cli: " << translate("nie można zapisać nagrania ") << m_c.opt.record
+    m_c.err << "nimo-cli: " << translate("nie można zapisać nagrania ") << m_c.opt.record << " ("
+            << std::strerror(failure) << ")"
             << translate("; nagrywanie przerwane, odczyt trwa dalej") << std::endl;
 }
 
@@ -110,9 +113,15 @@ bool CMonitor::reconnect()
 int CMonitor::run()
 {
     // Limited to --count, so the recording holds just the records printed.
-    if (!m_c.opt.record.empty() &&
-        m_c.device.m_recorder.start(m_c.opt.record, m_c.opt.count.value_or(0)) != 0)
-        return cliFail(m_c, CLI_REFUSED, translate("nie można zapisać nagrania ") + m_c.opt.record);
+    if (!m_c.opt.record.empty()) {
+        const std::string& path = m_c.opt.record;
+        if (std::string why = recordingTargetProblem(path); !why.empty())
+            return cliFail(m_c, CLI_REFUSED, translate("nie można zapisać nagrania ") + why);
+        if (const int err = m_c.device.m_recorder.start(path, m_c.opt.count.value_or(0)); err != 0)
+            return cliFail(m_c, CLI_REFUSED,
+                           translate("nie można zapisać nagrania ") + path +
+                               (err > 0 ? std::string(" (") + std::strerror(err) + ")" : ""));
+    }
     if (m_c.opt.seconds) {
         m_deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(*m_c.opt.seconds));
@@ -166,6 +175,11 @@ int CMonitor::run()
     if (!linked)
         return cliFail(m_c, CLI_NO_DEVICE,
                        translate("do końca nie udało się odzyskać połączenia ze sterownikiem"));
+    // The stream went on, but what was asked for is not all on the disk.
+    if (m_recordingFailed)
+        return cliFail(m_c, CLI_FAILED,
+                       translateFill("nagranie %1 jest niepełne: zapisano rekordów: %2",
+                                     {m_c.opt.record, std::to_string(recorded.records)}));
     return CLI_OK;
 }
 
@@ -202,19 +216,20 @@ int cmdReplay(SCliContext& c)
     std::ostream& out = c.out;
     CDiagFileReader reader;
     if (!reader.open(path))
-        return cliFail(c, CLI_REFUSED,
-                       path + translate(": to nie jest nagranie (nie można go odczytać albo "
-                                        "zapisano je w formacie innym niż wersja 1)"));
+        return cliFail(c, CLI_REFUSED, reader.file().problem());
     const ELiveFormat format = formatOf(c.opt);
     if (format != ELiveFormat::Json)
         out << liveHeader(format) << '\n';
     diag_t rec{};
     std::uintmax_t records = 0;
-    while (reader.readRecord(rec) == 0) {
+    // An output that is gone ends the reading; runCli says why.
+    while (out && reader.readRecord(rec) == 0) {
         out << liveLine(rec, format) << '\n';
         ++records;
     }
     out.flush();
+    if (!out)
+        return CLI_FAILED;
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const std::uintmax_t whole = DIAG_FILE_HEADER + records * DIAG_RECORD_SIZE;

@@ -1,6 +1,8 @@
 #include "CliRun.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -66,9 +68,8 @@ int runCommand(const SCliCommand& cmd, const SCliOptions& opt, std::ostream& out
     return cmd.run(c);
 }
 
-} // namespace
-
-int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, const SLinkTiming& timing)
+int runCliLine(int argc, char** argv, std::ostream& out, std::ostream& err,
+               const SLinkTiming& timing)
 {
     std::vector<std::string> args(argv + 1, argv + std::max(argc, 1));
     const SCliEarlyOptions early = cliEarlyOptions(args);
@@ -93,16 +94,38 @@ int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, const SL
         err << cliUsage();
         return CLI_USAGE;
     }
+    const SCliCommand& cmd = *findCliCommand(opt.command);
     try {
-        return runCommand(*findCliCommand(opt.command), opt, out, err, timing);
+        return runCommand(cmd, opt, out, err, timing);
     } catch (IError* e) {
         // A port that fails in the middle of a command: the user gets the
         // message, a maintainer the detail.
         std::unique_ptr<IError> owned(e);
-        return cliFailure(out, err, opt.json, CLI_NO_DEVICE,
-                          e->description() + " (" + e->text() + ")");
+        std::string text = e->description() + " (" + e->text() + ")";
+        if (cmd.replacesSettings)
+            text += "; " + translate("nic nie zapisano w sterowniku");
+        return cliFailure(out, err, opt.json, CLI_NO_DEVICE, text);
     } catch (const std::exception& e) {
         return cliFailure(out, err, opt.json, CLI_FAILED,
                           translate("Błąd krytyczny.") + " " + e.what());
     }
+}
+
+} // namespace
+
+int runCli(int argc, char** argv, std::ostream& out, std::ostream& err, const SLinkTiming& timing)
+{
+    const int rc = runCliLine(argc, argv, out, err, timing);
+    // A script must not take a result it never got for success: a full disk
+    // or a closed pipe under the output fails the command.
+    out.flush();
+    if (out)
+        return rc;
+    const int why = errno;
+    // A reader that went away (head, less) stopped reading on purpose.
+    if (why != EPIPE)
+        err << "nimo-cli: " << translate("nie można zapisać standardowego wyjścia")
+            << (why != 0 ? std::string(" (") + std::strerror(why) + ")" : std::string())
+            << std::endl;
+    return rc == CLI_OK ? static_cast<int>(CLI_FAILED) : rc;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "CliJson.h"
@@ -15,6 +16,7 @@
 #include "data/SettingsChange.h"
 #include "data/SettingsFileIO.h"
 #include "data/SettingsKeys.h"
+#include "errors/IError.h"
 #include "link/SettingsTransfer.h"
 #include "lang/Translation.h"
 
@@ -79,6 +81,35 @@ int cliTransferExit(SCliContext& c, const STransferOutcome& r)
         break;
     }
     return cliFail(c, CLI_FAILED, r.message);
+}
+
+int cliReplaceSettings(SCliContext& c, const std::string& backup,
+                       const std::function<STransferOutcome(STransferProgress&)>& replace)
+{
+    STransferProgress progress;
+    STransferOutcome outcome;
+    bool lost = false;
+    try {
+        outcome = replace(progress);
+    } catch (IError* e) {
+        // The port failed under an exchange: said as a lost link, with what
+        // the controller had taken by then.
+        std::unique_ptr<IError> owned(e);
+        lost = true;
+        outcome = {ETransferResult::NotLinked, e->description() + " (" + e->text() + ")", {}};
+    }
+    cliWarnings(c, outcome.warnings);
+    cliBackupNote(c, backup);
+    const bool underWay = lost || outcome.result == ETransferResult::PetrolFailed ||
+                          outcome.result == ETransferResult::WriteFailed ||
+                          outcome.result == ETransferResult::ResetFailed;
+    if (underWay) {
+        // Whether the controller was changed is what the fitter must know next.
+        outcome.message += "; " + transferProgressText(progress);
+        if (progress.sending && !backup.empty())
+            outcome.message += translate("; poprzednie ustawienia przywróci 'nimo-cli restore 1'");
+    }
+    return cliTransferExit(c, outcome);
 }
 
 void cliWarnings(SCliContext& c, const std::vector<std::string>& warnings)
@@ -194,7 +225,7 @@ int cmdSet(SCliContext& c)
     // its own business, even where the settings view has no entry for it.
     std::vector<std::string> warnings;
     for (const auto& change : changes) {
-        if (std::string w = settingsListWarning(*change.first, changed); !w.empty())
+        if (std::string w = settingsValueWarning(*change.first, changed); !w.empty())
             warnings.push_back(std::move(w));
     }
     cliWarnings(c, warnings);
@@ -202,16 +233,19 @@ int cmdSet(SCliContext& c)
     const SSettingsPlan plan = planSettingsChange(d, changed);
     const CSettings before = static_cast<const CSettings&>(d);
     std::string backup;
-    const STransferOutcome outcome =
-        replaceSettings(d, changed, plan, EReplaceOperation::Set, &backup);
-    cliBackupNote(c, backup);
-    if (const int rc = cliTransferExit(c, outcome); rc != CLI_OK)
+    const int rc = cliReplaceSettings(c, backup, [&](STransferProgress& progress) {
+        STransferOutcome outcome =
+            replaceSettings(d, changed, plan, EReplaceOperation::Set, &backup, &progress);
+        // What the controller holds now, not what was sent; a read-back that
+        // fails is said with what was written.
+        if (outcome.ok() && !(d.readSettings() && d.readSetupTable() && d.readMountData()))
+            outcome = {ETransferResult::WriteFailed,
+                       translate("Nie powiodło się wczytanie ustawień z urządzenia!"),
+                       {}};
+        return outcome;
+    });
+    if (rc != CLI_OK)
         return rc;
-
-    // What the controller holds now, not what was sent.
-    if (!d.readSettings() || !d.readSetupTable() || !d.readMountData())
-        return cliFail(c, CLI_FAILED,
-                       translate("Nie powiodło się wczytanie ustawień z urządzenia!"));
     if (c.opt.json)
         printSettingsBlock(c, d);
     else
@@ -245,16 +279,23 @@ int cmdLoad(SCliContext& c)
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
     std::string backup;
-    const STransferOutcome outcome =
-        loadSettingsIntoDevice(c.device, path, EReplaceOperation::Load, &backup);
-    cliWarnings(c, outcome.warnings);
-    cliBackupNote(c, backup);
-    const int rc = cliTransferExit(c, outcome);
+    const int rc = cliReplaceSettings(c, backup, [&](STransferProgress& progress) {
+        return loadSettingsIntoDevice(c.device, path, EReplaceOperation::Load, &backup, &progress);
+    });
     if (rc == CLI_OK)
         printDone(c, "load", path,
                   translate("ustawienia z pliku ") + path + translate(" wpisano do sterownika") +
                       translate("; sterownik zresetowano"));
     return rc;
+}
+
+std::string checkFileOperands(const SCliOptions& opt)
+{
+    for (const std::string& operand : opt.operands) {
+        if (operand.empty())
+            return opt.command + ": " + translate("nie podano nazwy pliku");
+    }
+    return {};
 }
 
 std::string checkDefaults(const SCliOptions& opt)
@@ -270,9 +311,9 @@ int cmdDefaults(SCliContext& c)
     if (!cliSettingsTrusted(c))
         return CLI_FAILED;
     std::string backup;
-    const STransferOutcome outcome = restoreFactorySettings(c.device, &backup);
-    cliBackupNote(c, backup);
-    const int rc = cliTransferExit(c, outcome);
+    const int rc = cliReplaceSettings(c, backup, [&](STransferProgress& progress) {
+        return restoreFactorySettings(c.device, &backup, &progress);
+    });
     if (rc == CLI_OK)
         printDone(c, "defaults", {},
                   translate("przywrócono ustawienia fabryczne") +
