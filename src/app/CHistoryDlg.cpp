@@ -11,6 +11,7 @@
 #include "app/CCompareDlg.h"
 #include "app/CQtShell.h"
 #include "app/CWaitCursor.h"
+#include "app/SettingsReplacement.h"
 #include "data/CUserConfig.h"
 #include "lang/Translation.h"
 #include "link/SettingsTransfer.h"
@@ -197,17 +198,21 @@ bool CHistoryDlg::restoreSelected()
             translateFill("Czy chcesz przywrócić ustawienia z kopii z %1?", {e->file.time})))
         return false;
     const std::string path = e->file.path;
-    STransferOutcome r;
+    std::string failure;
     {
         CWaitCursor wait;
-        r = loadSettingsIntoDevice(m_doc, path, EReplaceOperation::Restore);
+        // A link lost midway throws; out of a button's click it would end
+        // the program.
+        failure = runSettingsReplacement([this, &path](std::string* backup) {
+            return loadSettingsIntoDevice(m_doc, path, EReplaceOperation::Restore, backup);
+        });
     }
-    if (!r.ok())
-        m_shell.errorBox(r.message);
+    if (!failure.empty())
+        m_shell.errorBox(failure);
     // A failed write may still have replaced part of the controller, and a
     // backup was made first either way: the list tells what is there now.
     reload();
     if (onRestored)
         onRestored();
-    return r.ok();
+    return failure.empty();
 }

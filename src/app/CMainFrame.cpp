@@ -31,13 +31,16 @@
 #include "app/CQtShell.h"
 #include "app/CScreenInfo.h"
 #include "app/ReportPdf.h"
+#include "app/SettingsReplacement.h"
 #include "data/CDiagFile.h"
 #include "data/CDiagInputThread.h"
 #include "data/CPlayback.h"
 #include "data/CRecorder.h"
 #include "data/CUserConfig.h"
 #include "data/LiveCsv.h"
+#include "data/RecordingCheck.h"
 #include "data/SettingsFileIO.h"
+#include "data/TempFileBeside.h"
 #include "errors/IError.h"
 #include "lang/Translation.h"
 #include "link/SettingsTransfer.h"
@@ -359,6 +362,13 @@ void CMainFrame::startFirstConnection(bool demo)
         startLiveData();
     else
         m_reconnect.start(RECONNECT_PERIOD_MS);
+    showUnsavedNotice();
+}
+
+void CMainFrame::showUnsavedNotice()
+{
+    if (const std::string notice = m_shell.takeUnsavedNotice(); !notice.empty())
+        m_shell.errorBox(notice);
 }
 
 void CMainFrame::startLiveData()
@@ -419,6 +429,7 @@ void CMainFrame::onReconnectTick()
     }
     m_bottom->setConnectionState(true);
     startLiveData();
+    showUnsavedNotice();
 }
 
 bool CMainFrame::confirm(const std::string& polish)
@@ -439,9 +450,10 @@ void CMainFrame::factorySettings()
     CWaitCursor wait;
     if (!m_doc.isConnected())
         return;
-    const STransferOutcome r = restoreFactorySettings(m_doc);
-    if (!r.ok())
-        m_shell.errorBox(r.message);
+    const std::string failure = runSettingsReplacement(
+        [this](std::string* backup) { return restoreFactorySettings(m_doc, backup); });
+    if (!failure.empty())
+        m_shell.errorBox(failure);
     refreshUpperControls();
 }
 
@@ -450,12 +462,28 @@ void CMainFrame::loadSettings()
     const QString path = chooseFile ? chooseFile(false) : QString();
     if (path.isEmpty())
         return;
+    const std::string file = path.toStdString();
+    // Texts in another encoding would reach the controller as their bytes;
+    // a controller that a program of another code page filled holds such
+    // texts, so its files must still load, but not unasked. A file that
+    // fails here fails below again with its reason.
+    if (CSettings copy = m_doc.settings(); m_doc.isConnected() && loadSettingsFile(file, copy)) {
+        const std::string foreign = foreignTexts(copy);
+        if (!foreign.empty() && !m_shell.ask(translateFill(
+                                    "Teksty z pliku nie są zapisane w UTF-8 (plik zapisano chyba "
+                                    "w innym kodowaniu) i trafiłyby do sterownika tak: %1. "
+                                    "Czy mimo to wczytać plik?",
+                                    {foreign})))
+            return;
+    }
     CWaitCursor wait;
-    const STransferOutcome r = loadSettingsIntoDevice(m_doc, path.toStdString());
-    if (r.ok())
+    const std::string failure = runSettingsReplacement([this, &file](std::string* backup) {
+        return loadSettingsIntoDevice(m_doc, file, EReplaceOperation::Load, backup);
+    });
+    if (failure.empty())
         refreshUpperControls();
     else
-        m_shell.errorBox(r.message);
+        m_shell.errorBox(failure);
 }
 
 void CMainFrame::saveSettings()
@@ -623,16 +651,19 @@ void CMainFrame::choosePlayback()
 bool CMainFrame::openPlayback(const QString& path)
 {
     const std::string file = path.toStdString();
+    // Told from the file's type and size first: a FIFO would block the open
+    // and a huge file would be read whole with the window frozen.
+    const SRecordingCheck check = checkRecording(file);
     CDiagFileReader reader;
     std::vector<diag_t> records;
-    if (!reader.open(file)) {
-        m_shell.errorBox(file + translate(": to nie jest nagranie (nie można go odczytać albo "
-                                          "zapisano je w formacie innym niż wersja 1)"));
-        return false;
+    if (check.error.empty() && reader.open(file)) {
+        records.reserve(static_cast<std::size_t>(check.records));
+        reader.readAll(records);
     }
-    reader.readAll(records);
-    if (records.empty()) {
-        m_shell.errorBox(translateFill("Nagranie %1 nie zawiera żadnego rekordu.", {file}));
+    if (!check.error.empty() || records.empty()) {
+        m_shell.errorBox(!check.error.empty()
+                             ? check.error
+                             : translateFill("Nagranie %1 nie zawiera żadnego rekordu.", {file}));
         return false;
     }
     if (m_playbackBar != nullptr) {
@@ -664,6 +695,8 @@ bool CMainFrame::openPlayback(const QString& path)
             Qt::QueuedConnection);
     m_display.start();
     onDisplayTick();
+    if (!check.note.empty())
+        m_shell.errorBox(check.note);
     return true;
 }
 
@@ -702,11 +735,22 @@ void CMainFrame::exportCsv()
                                              qs(translate("Nagrania (*.bin)")), "bin", false);
     if (recording.isEmpty())
         return;
+    // Refused before a target is asked for, as the playback refuses it.
+    const SRecordingCheck check = checkRecording(recording.toStdString());
+    if (!check.error.empty()) {
+        m_shell.errorBox(check.error);
+        return;
+    }
     const QFileInfo info(recording);
     const QString proposed = info.path() + "/" + info.completeBaseName() + ".csv";
     const QString csv = chooseDataFile(proposed, qs(translate("Pliki CSV (*.csv)")), "csv", true);
     if (csv.isEmpty())
         return;
+    if (const std::string why = writeTargetProblem(csv.toStdString()); !why.empty()) {
+        m_shell.errorBox(
+            translateFill("Nie można wyeksportować nagrania do %1: %2", {csv.toStdString(), why}));
+        return;
+    }
     CWaitCursor wait;
     const SCsvExport r = exportRecordingCsv(recording.toStdString(), csv.toStdString());
     if (!r.ok) {
@@ -715,4 +759,6 @@ void CMainFrame::exportCsv()
     }
     setStatusText("Wyeksportowano %1, rekordów: %2", QFileInfo(csv).fileName().toStdString(),
                   std::to_string(r.records));
+    if (!check.note.empty())
+        m_shell.errorBox(check.note);
 }

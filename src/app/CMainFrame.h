@@ -108,6 +108,8 @@ private:
     void buildToolbar();
     void applyTexts();
     void startLiveData();
+    // What the shell could not keep in the configuration file, once.
+    void showUnsavedNotice();
     bool confirm(const std::string& polish);
     void factorySettings();
     void loadSettings();

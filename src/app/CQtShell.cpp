@@ -1,6 +1,9 @@
 #include "app/CQtShell.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,6 +14,7 @@
 #include "app/CNoConnectionDlg.h"
 #include "app/CSplashDlg.h"
 #include "app/CWaitDlg.h"
+#include "link/CPortList.h"
 #include "link/PortDiagnosis.h"
 #include "lang/Translation.h"
 
@@ -25,14 +29,55 @@ int CQtShell::lastPort()
 {
     if (m_preferredPort != 0)
         return m_preferredPort;
-    return m_config.path().empty() ? m_lastPort : m_config.lastPort();
+    // A port this run could not store wins over whatever the file still says.
+    if (m_lastPort != 0 || m_config.path().empty())
+        return m_lastPort;
+    return m_config.lastPort();
 }
 
 void CQtShell::storeLastPort(int port)
 {
-    // A file that cannot be written only means the next start scans from port 1.
-    if (m_config.path().empty() || !m_config.storeLastPort(port))
+    if (m_config.path().empty()) {
         m_lastPort = port;
+        return;
+    }
+    // Kept for this run at least; the next start scans from port 1.
+    if (m_config.storeLastPort(port)) {
+        m_lastPort = 0;
+    } else {
+        const int err = errno;
+        m_lastPort = port;
+        const std::string path = CPortList::pathOf(port);
+        noteUnsaved(translateFill("Nie można zapisać pliku ustawień programu %1 (%2); port %3, na "
+                                  "którym odpowiada sterownik, nie zostanie zapamiętany na "
+                                  "następne uruchomienie.",
+                                  {m_config.path(), std::strerror(err != 0 ? err : EIO),
+                                   path.empty() ? std::to_string(port) : path}));
+    }
+}
+
+std::string CQtShell::workshopNotKeptText(const CUserConfig& config, const std::string& name,
+                                          int err)
+{
+    if (config.path().empty())
+        return {};
+    return translateFill("Nie można zapisać pliku ustawień programu %1 (%2); nazwa zakładu „%3” "
+                         "nie zostanie zapamiętana na następny raz.",
+                         {config.path(), std::strerror(err != 0 ? err : EIO), name});
+}
+
+void CQtShell::noteUnsaved(const std::string& text)
+{
+    // Once a run: every reconnection would store the port again.
+    if (m_unsavedNoted)
+        return;
+    m_unsavedNoted = true;
+    m_unsaved = text;
+}
+
+std::string CQtShell::takeUnsavedNotice()
+{
+    return std::exchange(m_unsaved, std::string());
 }
 
 void CQtShell::showSplash(const std::string& text)

@@ -54,6 +54,15 @@ public:
     // A Yes/No question in a message box; true for Yes.
     bool ask(const std::string& text);
 
+    // The port that answered could not be kept in the configuration file:
+    // said once a run, taken by whoever shows it; empty when there is
+    // nothing (new) to say.
+    std::string takeUnsavedNotice();
+    // What the fitter is told when the workshop name cannot be kept there;
+    // empty for a configuration kept in memory only. err: the store's errno.
+    static std::string workshopNotKeptText(const CUserConfig& config, const std::string& name,
+                                           int err);
+
     // Set by tests (or the frame) to take the place of a person.
     std::function<void(const std::string&)> onErrorBox;
     std::function<bool()> onAskDemoMode;
@@ -75,4 +84,7 @@ private:
     int m_lastPort = 0;
     int m_preferredPort = 0;
     bool m_windowless = false;
+    std::string m_unsaved;
+    bool m_unsavedNoted = false;
+    void noteUnsaved(const std::string& text);
 };

@@ -97,6 +97,24 @@ bool reportRequested(const std::vector<std::string>& args)
     return false;
 }
 
+int requestedLanguage(const std::vector<std::string>& args)
+{
+    int language = -1;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--lang=", 0) == 0) {
+            if (const int l = languageOf(arg.substr(7)); l >= 0)
+                language = l;
+        } else if (takesValue(arg) && arg.find('=') == std::string::npos && i + 1 < args.size()) {
+            if (arg == "--lang")
+                if (const int l = languageOf(args[i + 1]); l >= 0)
+                    language = l;
+            ++i;
+        }
+    }
+    return language;
+}
+
 std::string guiUsage()
 {
     return "nimo [--port PATH|N]... [--emulator] [--demo] [--lang pl|en|ru|it|de] "

@@ -24,3 +24,6 @@ std::string guiUsage();
 // Whether the arguments ask for a report, told before the toolkit starts
 // (which must then start without a display); the same reading as the parse.
 bool reportRequested(const std::vector<std::string>& args);
+// The language of a well-formed --lang anywhere on the line (the last one),
+// -1 for none: what is wrong with the rest is said in it.
+int requestedLanguage(const std::vector<std::string>& args);

@@ -53,6 +53,8 @@ int runHeadlessReport(CAutrelDoc& doc, CQtShell& shell, const std::string& path,
             explainNoController(doc, shell);
             return REPORT_NO_CONTROLLER;
         }
+        if (const std::string notice = shell.takeUnsavedNotice(); !notice.empty())
+            say(notice);
         const std::string why = writeInstallationReport(doc, shell.config().mountServiceName(),
                                                         path, std::time(nullptr));
         if (!why.empty()) {

@@ -205,6 +205,10 @@ QByteArray reportPdf(const SInstallationReport& report)
 std::string writeInstallationReport(CGasDevice& device, const std::string& workshop,
                                     const std::string& path, std::time_t now)
 {
+    // Checked before the controller is read: the rename at the end would
+    // otherwise only then find the folder or device in the way.
+    if (const std::string why = writeTargetProblem(path); !why.empty())
+        return translateFill("Nie można zapisać raportu w %1: %2", {path, why});
     SReportInput in;
     in.workshop = workshop;
     in.when = now;

@@ -19,6 +19,7 @@
 #include "app/GuiOptions.h"
 #include "app/HeadlessReport.h"
 #include "data/CUserConfig.h"
+#include "data/RecordingCheck.h"
 #include "lang/Translation.h"
 #include "link/CPortList.h"
 
@@ -34,6 +35,8 @@ int main(int argc, char** argv)
     app.setWindowIcon(QIcon(":/icons/nimo.svg"));
 
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (const int language = requestedLanguage(args); language >= 0)
+        setCurrentLanguage(language);
     SGuiOptions opt;
     if (const std::string why = parseGuiOptions(args, opt); !why.empty()) {
         std::fprintf(stderr, "nimo: %s\n%s\n", why.c_str(), guiUsage().c_str());
@@ -45,6 +48,14 @@ int main(int argc, char** argv)
     }
     if (opt.language >= 0)
         setCurrentLanguage(opt.language);
+    // A recording that cannot be played is said before any window opens,
+    // as a script starting the playback needs it.
+    if (!opt.play.empty() && opt.report.empty()) {
+        if (const SRecordingCheck check = checkRecording(opt.play); !check.error.empty()) {
+            std::fprintf(stderr, "nimo: %s\n", check.error.c_str());
+            return 2;
+        }
+    }
 
     // The embedded controller answers on a real pseudo-terminal at the line's
     // pace, so the whole serial path is the one a car would use.

@@ -1,5 +1,6 @@
 #include "views/CAutoSetupView.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -352,9 +353,14 @@ std::string CAutoSetupView::storedInstallerName()
 
 void CAutoSetupView::storeInstallerName(const std::string& name)
 {
-    // Only the next prefill is lost if the file cannot be written.
-    if (auto* shell = dynamic_cast<CQtShell*>(&m_doc.shell()))
-        shell->config().storeMountServiceName(name);
+    // Only the next prefill is lost if the file cannot be written, but the
+    // fitter would otherwise look for it there next time.
+    auto* shell = dynamic_cast<CQtShell*>(&m_doc.shell());
+    if (shell == nullptr || shell->config().storeMountServiceName(name))
+        return;
+    if (const std::string why = CQtShell::workshopNotKeptText(shell->config(), name, errno);
+        !why.empty())
+        warningBox(why);
 }
 
 void CAutoSetupView::showProgress(int percent)

@@ -1,6 +1,7 @@
 #include "views/CDevInfoView.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "app/CAutrelDoc.h"
 #include "app/CMountDataDlg.h"
 #include "app/CPasswdDlg.h"
+#include "app/CQtShell.h"
 #include "app/CWaitCursor.h"
 #include "data/CUserConfig.h"
 #include "data/DeviceInfoText.h"
@@ -219,9 +221,15 @@ void CDevInfoView::changeInstallationData()
             return;
         const SDevInfo before = doc.m_devInfo;
         dlg.takeInto(doc.m_devInfo);
-        // A name that cannot be stored is no loss: it is typed once more.
-        if (writeInstallationData(doc, before))
-            config.storeMountServiceName(doc.m_devInfo.m_mountService);
+        // A name that cannot be stored is typed once more next time; the
+        // fitter is told so rather than left to look for it.
+        if (writeInstallationData(doc, before) &&
+            !config.storeMountServiceName(doc.m_devInfo.m_mountService)) {
+            const std::string why =
+                CQtShell::workshopNotKeptText(config, doc.m_devInfo.m_mountService, errno);
+            if (!why.empty())
+                doc.shell().errorBox(why);
+        }
     });
     if (!alive)
         return;

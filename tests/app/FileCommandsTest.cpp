@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "EmuGTest.h"
+#include "support/EmuWrites.h"
 #include "app/AppCommands.h"
 #include "app/CAutrelDoc.h"
 #include "app/CMainFrame.h"
@@ -90,29 +91,10 @@ void writeAll(const QString& path, const std::string& text)
     std::ofstream(path.toStdString(), std::ios::binary) << text;
 }
 
-// What the controller stores of a settings block.
-struct SStored {
-    std::array<std::uint8_t, 22> settings;
-    std::array<std::uint8_t, 20> table;
-    std::array<std::uint8_t, 38> mount;
-    bool operator==(const SStored&) const = default;
-};
-
 class FileCommandsEmu : public EmuTest {
 protected:
-    SStored stored()
-    {
-        const SEmuState s = emu().state();
-        return {s.m_settings, s.m_table, s.m_mountData};
-    }
-    // Whole records the host wrote, and resets it asked for.
-    std::uint64_t writes()
-    {
-        const SEmuCounters c = emu().counters();
-        return c.m_frames[MSG_TYPE_SETUP] + c.m_frames[MSG_TYPE_SETUP_V1] +
-               c.m_frames[MSG_TYPE_TABLE] + c.m_frames[MSG_TYPE_MOUNT_DATA] +
-               c.m_commands[CMD_CLEAR_ERRORS];
-    }
+    SEmuStored stored() { return storedIn(emu()); }
+    std::uint64_t writes() { return hostWrites(emu()); }
 
     CLanguageScope polish{LANG_PL};
     QTemporaryDir dir;
@@ -126,7 +108,7 @@ TEST_F(FileCommandsEmu, SaveThenChangeThenLoadRestoresTheControllerByteForByte)
     SFileRig rig;
     rig.frame.startFirstConnection();
     ASSERT_TRUE(rig.doc.isConnected());
-    const SStored before = stored();
+    const SEmuStored before = stored();
 
     const QString file = dir.filePath("golf.ssf");
     rig.pick(file);
@@ -170,7 +152,7 @@ TEST_F(FileCommandsEmu, ARefusedFileWritesNothingAndSaysWhichValueAndWhy)
     const std::string good = readAll(file);
 
     emu().withState([](SEmuState& s) { s.m_table.fill(130); });
-    const SStored before = stored();
+    const SEmuStored before = stored();
     const double rpm = rig.doc.m_switchRPM;
     const int refreshes = rig.refreshes();
     emu().resetCounters();
@@ -226,7 +208,7 @@ TEST_F(FileCommandsEmu, FactorySettingsAreWrittenOnlyAfterYes)
     SFileRig rig;
     rig.frame.startFirstConnection();
     ASSERT_TRUE(rig.doc.isConnected());
-    const SStored before = stored();
+    const SEmuStored before = stored();
     emu().resetCounters();
 
     rig.frame.runCommand(ID_FILE_FACTORY);
@@ -240,7 +222,7 @@ TEST_F(FileCommandsEmu, FactorySettingsAreWrittenOnlyAfterYes)
     rig.frame.runCommand(ID_FILE_FACTORY);
     EXPECT_TRUE(rig.errors.empty()) << rig.errors.front();
     EXPECT_EQ(rig.questions.size(), 2u);
-    const SStored now = stored();
+    const SEmuStored now = stored();
     EXPECT_EQ(now.settings, SEmuState::defaultSettings());
     EXPECT_EQ(now.table, SEmuState::defaultTable());
     EXPECT_EQ(now.mount, before.mount); // the installation data are the car's, not settings

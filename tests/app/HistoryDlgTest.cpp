@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "EmuGTest.h"
+#include "support/EmuWrites.h"
 #include "app/AppCommands.h"
 #include "app/CAutrelDoc.h"
 #include "app/CCompareDlg.h"
@@ -38,12 +39,7 @@ QString cellText(QTableWidget* t, int row, int column)
 
 class HistoryDlgEmu : public EmuTest {
 protected:
-    std::uint64_t writes()
-    {
-        const SEmuCounters c = emu().counters();
-        return c.m_frames[MSG_TYPE_SETUP] + c.m_frames[MSG_TYPE_TABLE] +
-               c.m_frames[MSG_TYPE_MOUNT_DATA] + c.m_commands[CMD_CLEAR_ERRORS];
-    }
+    std::uint64_t writes() { return hostWrites(emu()); }
 
     CLanguageScope polish{LANG_PL};
     CDataHomeScope home;

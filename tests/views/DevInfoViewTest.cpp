@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -273,6 +274,22 @@ TEST_F(DevInfoViewEmu, ChangingOffersTodayAndTheRememberedWorkshopAndStoresBoth)
               std::vector<std::string>{"Nie powiodło się wpisanie ustawień do urządzenia!"});
     EXPECT_EQ(doc.m_devInfo.m_mountService, "");
     EXPECT_EQ(config.mountServiceName(), "Gaz-Serwis");
+
+    // Written, but this computer cannot keep the name: the fitter is told
+    // rather than left to look for it next time.
+    emu().withController([](CEmuController& c) { c.ignoreFrameType(MSG_TYPE_MOUNT_DATA, false); });
+    std::ofstream(dir.filePath("blocker").toStdString()) << "a file where the folder should be\n";
+    config = CUserConfig(dir.filePath("blocker/nimo.conf").toStdString());
+    answerDialog(asked, [&](QDialog* dlg) {
+        setField(dlg, "1041", "Inny warsztat");
+        dlg->findChild<QPushButton*>("1")->click();
+    });
+    press("1042");
+    EXPECT_EQ(doc.m_devInfo.m_mountService, "Inny warsztat");
+    ASSERT_EQ(shell.errors().size(), 2u);
+    EXPECT_EQ(shell.errors()[1], "Nie można zapisać pliku ustawień programu " + config.path() +
+                                     " (Not a directory); nazwa zakładu „Inny warsztat” nie "
+                                     "zostanie zapamiętana na następny raz.");
 }
 
 TEST_F(DevInfoViewEmu, WithTheLinkDownTheButtonsDoNothing)
