@@ -396,13 +396,3 @@ std::vector<std::string> settingsValueWarnings(const CSettings& s)
     }
     return warnings;
 }
-
-std::vector<std::string> settingsListWarnings(const CSettings& s)
-{
-    std::vector<std::string> warnings;
-    for (const SSettingsKey& key : settingsKeys()) {
-        if (std::string w = settingsListWarning(key, s); !w.empty())
-            warnings.push_back(std::move(w));
-    }
-    return warnings;
-}

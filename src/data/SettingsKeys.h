@@ -87,11 +87,10 @@ bool checkSettingsRanges(const CSettings& s, std::string* why = nullptr);
 // settings view's list (500 to 5000 in steps of 100)", translated. Empty
 // otherwise, and for keys without a list.
 std::string settingsListWarning(const SSettingsKey& key, const CSettings& s);
-// Every such warning of a block, in file order.
-std::vector<std::string> settingsListWarnings(const CSettings& s);
 // What the fitter is warned of before a value is written: the list warning,
 // or for an installation text, bytes that are no UTF-8 (a file from an editor
 // in another character set), which go to the controller as they are.
 // "m_devInfo.m_engine=\xB3\xF3dz: not UTF-8 text; ...", translated.
 std::string settingsValueWarning(const SSettingsKey& key, const CSettings& s);
+// Every such warning of a block, in file order.
 std::vector<std::string> settingsValueWarnings(const CSettings& s);

@@ -431,11 +431,11 @@ TEST(SettingsKeys, RangeCheckNamesTheFirstValueTheRecordCannotCarry)
     CSettings s;
     std::string bad;
     EXPECT_TRUE(checkSettingsRanges(s, &bad));
-    EXPECT_TRUE(settingsListWarnings(s).empty());
+    EXPECT_TRUE(settingsValueWarnings(s).empty());
     s.m_lambdaType = 5; // off the list only
     EXPECT_TRUE(checkSettingsRanges(s, &bad));
     EXPECT_EQ(
-        settingsListWarnings(s),
+        settingsValueWarnings(s),
         std::vector<std::string>{"m_lambdaType=5: not on the settings view's list (1, 4, 2, 3)"});
     s.m_setupTimes[19] = 156;
     s.m_maxTemprInside = 210;
